@@ -1,0 +1,2 @@
+// Placeholder entry point until the program frame lands.
+int main() { return 0; }

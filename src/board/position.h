@@ -1,0 +1,47 @@
+// The board state: bitboards, piece-type board, keys, material, castling geometry.
+#pragma once
+
+#include "board/types.h"
+
+struct UndoRecord {
+    uint64_t key = 0;
+    uint64_t pawnKey = 0;
+    Move move = 0;
+    uint8_t castlingRights = 0;
+    uint8_t epFile = 0;
+    uint8_t rule50 = 0;
+};
+
+struct Position {
+    uint64_t key;
+    uint64_t pawnKey;
+    Bitboard occupied;
+    Bitboard byColour[2];
+    Bitboard pieces[2][8];
+    uint8_t board[64];
+    int32_t material[2];
+    int32_t sideToMove;
+    int32_t otherSide;
+    int32_t phase;
+    int32_t phaseByColour[2];
+    uint64_t materialKey;
+    uint8_t castlingRights;
+    uint8_t epFile;
+    uint8_t rule50;
+    int32_t kingSquare[2];
+    int32_t castleKingFrom[2];
+    int32_t castleRookKingSide[2];
+    int32_t castleRookQueenSide[2];
+    Bitboard castlePathKingSide[2];
+    Bitboard castlePathQueenSide[2];
+    int32_t chess960;
+
+    void setStartPosition();
+    void reset();
+    void doMove(Move move, UndoRecord& undo);
+    void undoMove(Move move, const UndoRecord& undo);
+    int32_t isSquareAttacked(int32_t square, int32_t colour) const;
+    int32_t isPseudoLegal(Move move) const;
+    int32_t see(Move move) const;
+    void printBoard() const;
+};

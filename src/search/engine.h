@@ -1,0 +1,99 @@
+// The one engine object: position, search state, hash tables, game history.
+#pragma once
+
+#include <cstdint>
+
+#include "board/movelist.h"
+#include "board/position.h"
+#include "book/book.h"
+#include "search/evaluate.h"
+#include "search/limits.h"
+#include "search/listener.h"
+#include "search/pawns.h"
+#include "search/tt.h"
+#include "tools/perft.h"
+
+struct PvLine {
+    int32_t previousScore = 0;
+    int32_t score = 0;
+    int32_t depth = 0;
+    int32_t pvLength = 0;
+    Move pv[MAX_PLY] = {};
+};
+
+struct MultiPvTable {
+    int32_t lineCount = 1;
+    int32_t excludedCount = 0;
+    Move excluded[32] = {};
+    PvLine lines[32];
+};
+
+// Late-move reductions by [depth in plies][move number], built by Engine::init.
+extern int32_t lmrReduction[64][64];
+
+class Engine {
+public:
+    Position position;
+    Evaluator evaluator;
+    Move killers[MAX_PLY][2];
+    uint16_t history[2][8][64];
+    TranspositionTable tt;
+    PawnHashTable pawnHash;
+    int32_t keyHistoryCount = 0;
+    uint64_t* keyHistory = nullptr;   // grows with the game history
+    MoveList moveLists[MAX_PLY];
+    MoveList rootMoves;
+    int32_t pvLength[MAX_PLY];
+    Move pvTable[MAX_PLY][MAX_PLY];
+    UndoRecord* gameHistory = nullptr;
+    OpeningBook book;
+    int32_t gameHistoryCount = 0;
+    int32_t gameHistoryCapacity = 0;
+    int32_t rootMoveCount = 0;
+    int32_t searching = 0;
+    int32_t stopReason = STOP_RUNNING;
+    int32_t endAfterIteration = 0;
+    Move lastMove = noMove;
+    int32_t multiPv = 1;
+    MultiPvTable pvLines;
+    SearchLimits limits;
+    SearchListener defaultListener;
+    SearchListener* listener = &defaultListener;
+    Perft perft;
+
+    Engine();
+    virtual ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Lifecycle (engine object).
+    void init(int32_t hashMb);
+    void newGame();
+    void clear();
+
+    // Game history (board).
+    void growUndoStack();
+    int32_t undoLastMove();
+
+    // FEN and move text.
+    int32_t setFen(const char* fen);
+    int32_t getFen(char* buffer) const;
+    int32_t playMoveList(const char* text);
+    int32_t playMoveText(const char* text);
+
+    // Search.
+    int32_t search(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, int32_t allowNull,
+                   int32_t pvNode, int32_t inCheck);
+    int32_t searchEntry(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, int32_t allowNull,
+                        int32_t pvNode, int32_t inCheck);
+    int32_t quiescenceSearch(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, int32_t pvNode,
+                             int32_t inCheck);
+    int32_t quiescenceEntry(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, int32_t pvNode,
+                            int32_t inCheck);
+    bool checkStop();
+
+    // Root driver, ponder move, book.
+    void think();
+    Move findPonderMove();
+    int32_t loadBook(const char* fileName);
+};

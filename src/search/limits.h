@@ -1,0 +1,52 @@
+// Search limits, clocks and feature switches, set by the front ends and read by the search.
+#pragma once
+
+#include <cstdint>
+
+#include "board/types.h"
+
+enum TimeControlMode : int32_t {
+    MODE_DEPTH = 0,
+    MODE_NODES = 1,
+    MODE_MOVE_TIME = 2,
+    MODE_CLOCK = 3,
+    MODE_INFINITE = 4
+};
+
+enum StopReason : int32_t {
+    STOP_RUNNING = 0,
+    STOP_NORMAL = 1,
+    STOP_PONDER = 2,
+    STOP_ABORTED = 3,
+    STOP_PONDER_DEPTH = 5
+};
+
+struct SearchLimits {
+    int32_t ponderEnabled = 0;
+    int32_t pondering = 0;
+    Move ponderMove = noMove;
+    int32_t mode = MODE_MOVE_TIME;
+    uint32_t timeBudget = 20;
+    int32_t startSeconds = 0;
+    int32_t startMicroseconds = 0;
+    uint32_t checkInterval = 30000;
+    int32_t checkCounter = 0;
+    int32_t hashMb = 32;
+    int32_t timePerMove = 5000000;
+    uint64_t nodeLimit = 2000000;
+    int32_t movesToGo = 40;
+    int32_t increment[2] = {0, 0};
+    uint64_t nodes = 0;
+    int32_t thinkCount = 0;
+    int32_t maxDepth = 0;
+    int32_t baseTime = 0;
+    int32_t depthReached = 0;
+    int32_t seldepth = 0;
+    int32_t outputStarted = 0;
+    uint8_t nullMoveEnabled = 1;
+    uint8_t lmrEnabled = 1;
+    float clock[2] = {0.0f, 0.0f};
+    uint8_t testSuiteMode = 0;
+    uint8_t bookEnabled = 1;
+    int32_t bookMaxPly = 0;
+};

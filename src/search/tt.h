@@ -1,0 +1,8 @@
+// Transposition table: four-entry buckets with ageing.
+#pragma once
+
+#include <cstdint>
+
+struct TranspositionTable {
+    void* block = nullptr;
+};
