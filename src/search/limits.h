@@ -50,3 +50,7 @@ struct SearchLimits {
     uint8_t bookEnabled = 1;
     int32_t bookMaxPly = 0;
 };
+
+// Process-wide strength setting: read by the evaluation and the search.
+extern int32_t strengthElo;
+extern int32_t strengthLimited;

@@ -1,0 +1,47 @@
+// The application object: owns the engine, the current front end and the input line.
+#pragma once
+
+#include <cstdint>
+
+#include "board/types.h"
+
+class Engine;
+class Protocol;
+
+inline constexpr int32_t LINE_BUFFER_SIZE = 4096;
+
+class ProtocolHost {
+public:
+    Engine* engine = nullptr;
+    Protocol* protocol = nullptr;
+    char* line = nullptr;
+    int32_t protocolType = 0;
+    uint8_t quit = 0;
+    int32_t bestMoveOwed = 0;
+    int32_t ponderEnabled = 0;
+    int32_t pondering = 0;
+    int32_t movesToGo = 0;
+    int32_t movesPerSession = 0;
+    int32_t newGamePending = 0;
+    Move ponderMove = noMove;
+    int32_t Hash = 32;
+    int32_t Book = 0;
+    int32_t UseStrength = 0;
+    int32_t StrengthELO = 2600;
+    int32_t LogLevel = 0;
+    int32_t LogFormat = 0;
+    int32_t LogPID = 0;
+    int32_t UseNullMovePruning = 1;
+    int32_t UseLMR = 1;
+    char wordSize[8] = "32 bits";
+    char BookFile[1024] = "mireltbook-11.bin";
+
+    int32_t selectProtocol(int32_t type);
+    void sendLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void sendText(const char* text);
+
+    // Tool commands, reached from the command line and the protocols.
+    void perft(int32_t depth);
+    void perftd(int32_t depth);
+    void divide(int32_t depth);
+};

@@ -1,0 +1,14 @@
+#include "protocol/uci.h"
+
+#include <cstring>
+
+#include "search/engine.h"
+
+void UciProtocol::attach() {
+    listener.engine = engine;
+    listener.owner = this;
+    listener.host = host;
+    engine->listener = &listener;
+}
+
+int32_t UciProtocol::handleCommand(const char* line) { return std::strcmp(line, "quit") == 0 ? 0 : 1; }
