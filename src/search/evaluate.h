@@ -8,3 +8,6 @@ struct PawnHashTable;
 struct Evaluator {
     PawnHashTable* pawnHash = nullptr;
 };
+
+// Mirrors the piece-square tables and writes the mobility tables; called by Engine::init.
+void initEvalTables();

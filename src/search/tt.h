@@ -5,4 +5,8 @@
 
 struct TranspositionTable {
     void* block = nullptr;
+
+    void resize(int32_t megabytes);
+    void clear();
+    void release();
 };

@@ -1,0 +1,51 @@
+// Process-wide attack tables, built once by initAttackTables() and only read afterwards.
+#pragma once
+
+#include <cstdint>
+
+#include "board/types.h"
+
+extern Bitboard squareBB[64];
+extern Bitboard squareBBInverse[64];
+extern Bitboard pawnAttacks[2][64];
+extern Bitboard knightAttacks[64];
+extern Bitboard kingAttacks[64];
+extern Bitboard diagonalMask[64];
+extern Bitboard antiDiagonalMask[64];
+extern Bitboard betweenBB[64][64];
+extern Bitboard bishopAttackTable[5248];
+extern Bitboard rookAttackTable[102400];
+extern int32_t bishopAttackBase[64];
+extern int32_t rookAttackBase[64];
+
+extern const Bitboard fileMask[8];
+extern const Bitboard rankMask[8];
+extern const Bitboard bishopMagicMask[64];
+extern const Bitboard rookMagicMask[64];
+extern const int32_t bishopShift[64];
+extern const int32_t rookShift[64];
+extern const uint64_t bishopMagic[64];
+extern const uint64_t rookMagic[64];
+
+void initAttackTables();
+
+// Split 32-bit magic multiply: two 32x32 products, XORed, then shifted.
+inline uint32_t magicIndex(Bitboard occupancy, Bitboard mask, uint64_t magic, int32_t shift) {
+    const Bitboard occ = occupancy & mask;
+    const uint32_t product = uint32_t(occ) * uint32_t(magic) ^ uint32_t(occ >> 32) * uint32_t(magic >> 32);
+    return product >> shift;
+}
+
+inline Bitboard bishopAttacks(int32_t square, Bitboard occupancy) {
+    return bishopAttackTable[bishopAttackBase[square] +
+                             magicIndex(occupancy, bishopMagicMask[square], bishopMagic[square], bishopShift[square])];
+}
+
+inline Bitboard rookAttacks(int32_t square, Bitboard occupancy) {
+    return rookAttackTable[rookAttackBase[square] +
+                           magicIndex(occupancy, rookMagicMask[square], rookMagic[square], rookShift[square])];
+}
+
+inline Bitboard queenAttacks(int32_t square, Bitboard occupancy) {
+    return bishopAttacks(square, occupancy) | rookAttacks(square, occupancy);
+}
