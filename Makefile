@@ -1,12 +1,25 @@
-# make run: build the optimised engine and start it; make test: build and run every test.
+# make run: build the optimised engine and start it; make test: build and run every test;
+# make arm: the two static 32-bit ARM deliverables.
 JOBS ?= $(shell nproc)
+ROOT := $(CURDIR)
+ARMV7 := build/arm/mirelt-armv7
+ARMV6 := build/arm/mirelt-armv6
+QEMU_ARMV7 := qemu-arm -cpu cortex-a7 $(ROOT)/$(ARMV7)
+QEMU_ARMV6 := qemu-arm -cpu arm1176 $(ROOT)/$(ARMV6)
+# Black-box tests left out of the emulated runs (ctest regex; too slow under emulation).
+ARM_EXCLUDE ?= SelfPlay
+# Emulated runs are slower: every harness time-out is multiplied by this.
+ARM_TIMEOUT_SCALE ?= 6
 
-.PHONY: all deps release asan run test clean
+.PHONY: all deps deps-arm release asan arm run test test-unit test-release test-arm clean
 
 all: release
 
 deps:
 	@scripts/install-deps
+
+deps-arm:
+	@scripts/install-deps arm
 
 release: deps
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DMIRELT_TESTS=OFF >/dev/null
@@ -16,11 +29,35 @@ asan: deps
 	cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" -DMIRELT_SANITIZE=ON >/dev/null
 	cmake --build build/asan -j $(JOBS)
 
+arm: deps-arm
+	cmake -S . -B build/arm/v7 -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/armv7-toolchain.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DMIRELT_TESTS=OFF >/dev/null
+	cmake -S . -B build/arm/v6 -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/armv6-toolchain.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DMIRELT_TESTS=OFF >/dev/null
+	cmake --build build/arm/v7 -j $(JOBS) --target mirelt
+	cmake --build build/arm/v6 -j $(JOBS) --target mirelt
+	cp build/arm/v7/mirelt $(ARMV7)
+	cp build/arm/v6/mirelt $(ARMV6)
+
 run: release
 	./build/release/mirelt
 
-test: release asan
+# Unit and black-box tests on the sanitizer build, black-box tests on the optimised build,
+# then on both ARM builds under emulation, and a transcript comparison of all builds.
+test: test-unit test-release test-arm
+
+test-unit: asan
 	cd build/asan && ctest --output-on-failure -j $(JOBS)
+
+test-release: release asan
+	cd build/asan && MIRELT_ENGINE="$(ROOT)/build/release/mirelt" ctest -L blackbox --output-on-failure -j $(JOBS)
+
+test-arm: arm asan release
+	cd build/asan && MIRELT_ENGINE="$(QEMU_ARMV7)" MIRELT_TIMEOUT_SCALE=$(ARM_TIMEOUT_SCALE) \
+	  ctest -L blackbox -E '$(ARM_EXCLUDE)' --output-on-failure -j $(JOBS)
+	cd build/asan && MIRELT_ENGINE="$(QEMU_ARMV6)" MIRELT_TIMEOUT_SCALE=$(ARM_TIMEOUT_SCALE) \
+	  ctest -L blackbox -E '$(ARM_EXCLUDE)' --output-on-failure -j $(JOBS)
+	scripts/compare-builds build/release/mirelt "$(QEMU_ARMV7)" "$(QEMU_ARMV6)"
 
 clean:
 	rm -rf build

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "board/types.h"
 
@@ -36,9 +37,21 @@ public:
     char wordSize[8] = "32 bits";
     char BookFile[1024] = "mireltbook-11.bin";
 
+    // Installs front end `type` (0 console, 1 UCI, 2 XBoard); UCI and XBoard then answer
+    // their own first word, whose result is returned.
     int32_t selectProtocol(int32_t type);
+    // Formats one line, writes it to standard output, then logs it at GUI level.
+    // A line longer than the buffer is written whole.
     void sendLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // Logs a ready line at GUI level, then writes it to standard output.
     void sendText(const char* text);
+
+    // Handles one input line as the read loop does: logs it as "<< ...", hands a non-empty
+    // line to the current front end and sets `quit` when that returns 0. The text is passed
+    // from `text` itself (a line of any length stays whole); `line` receives a copy cut to
+    // LINE_BUFFER_SIZE - 1 characters. Returns the handler's result (1 for an empty line).
+    // Front ends call it for lines read during a search.
+    int32_t handleInputLine(const std::string& text);
 
     // Tool commands, reached from the command line and the protocols.
     void perft(int32_t depth);

@@ -1,2 +1,161 @@
-// Placeholder entry point until the program frame lands.
-int main() { return 0; }
+// Program entry: configuration, logger, engine, command-line tools, the command loop, shutdown.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/config.h"
+#include "app/host.h"
+#include "app/input.h"
+#include "app/logger.h"
+#include "app/numbers.h"
+#include "protocol/protocol.h"
+#include "search/engine.h"
+#include "search/limits.h"
+
+namespace {
+
+constexpr const char* VERSION = "1.9.2";
+constexpr const char* WORD_SIZE = "32 bits";
+constexpr int32_t MAX_PERFT_DEPTH = 127;
+
+// Sentinel of runCommandLine: no tool ran, go on to the protocol mode.
+constexpr int PROTOCOL_MODE = -1;
+
+bool configFileExists() {
+    std::FILE* file = std::fopen(CONFIG_FILE_NAME, "r");
+    if (!file) return false;
+    std::fclose(file);
+    return true;
+}
+
+void configureLogger(const ProtocolHost& host) {
+    logger.addStandardLevels();
+    logger.textFormat = host.LogFormat == 0;
+    logger.pidSuffix = host.LogPID != 0;
+    logger.enabled = host.LogLevel != 0;
+    logger.applyLevelMask(host.LogLevel);
+    if (logger.enabled) logger.open();
+}
+
+void printHelp() {
+    std::printf("Mirelt %s (%s) by Orlen Vastrade\n", VERSION, WORD_SIZE);
+    std::printf("Built on %s at %s\n\n", __DATE__, __TIME__);
+    std::puts("Mirelt -testsuite <filename.epd> <time>");
+    std::puts("Mirelt -perftsuite <filename.epd> <depth>");
+    std::puts("Mirelt -perft <depth>");
+    std::puts("Mirelt -perft <depth> -fen \"<fen-string>\"");
+    std::puts("Mirelt -perftd <depth>");
+    std::puts("Mirelt -perftd <depth> -fen \"<fen-string>\"");
+    std::puts("Mirelt -divide <depth>");
+    std::puts("Mirelt -divide <depth> -fen \"<fen-string>\"");
+    std::puts("Mirelt -buildbook <file.pgn> <file.bin> <depth> <count>");
+}
+
+// Releases the engine and the front end; `orderly` adds "End." to the log.
+void shutdown(ProtocolHost& host, bool orderly) {
+    host.ponderEnabled = 0;
+    if (host.engine) {
+        host.engine->limits.ponderEnabled = 0;
+        host.engine->limits.pondering = 0;
+        host.engine->limits.ponderMove = noMove;
+        if (host.engine->searching) host.engine->stopReason = STOP_ABORTED;
+        host.engine->clear();
+    }
+    delete host.protocol;
+    host.protocol = nullptr;
+    delete[] host.line;
+    host.line = nullptr;
+    delete host.engine;
+    host.engine = nullptr;
+    if (orderly) logger.log(LOG_INFO, "End.");
+    logger.close();
+}
+
+using PerftCommand = void (ProtocolHost::*)(int32_t);
+
+// "-perft", "-perftd", "-divide": depth, optionally "-fen" and a position.
+int runPerftTool(ProtocolHost& host, PerftCommand command, int argc, char** argv) {
+    const bool withFen = argc == 5 && std::strcmp(argv[3], "-fen") == 0;
+    if (argc != 3 && !withFen) return PROTOCOL_MODE;
+    const int32_t depth = parseInt32(argv[2]);
+    if (depth < 1 || depth > MAX_PERFT_DEPTH) {
+        std::fprintf(stderr, "%s: depth '%s' is not a number from 1 to %d\n", argv[1], argv[2], MAX_PERFT_DEPTH);
+        shutdown(host, false);
+        return 1;
+    }
+    host.engine->init(host.Hash);
+    host.engine->newGame();
+    host.bestMoveOwed = 0;
+    if (withFen && !host.engine->setFen(argv[4])) {
+        std::puts("Bad FEN string !");
+        std::fprintf(stderr, "%s: FEN position rejected: %s\n", argv[1], argv[4]);
+        shutdown(host, false);
+        return 1;
+    }
+    (host.*command)(depth);
+    host.engine->clear();
+    shutdown(host, true);
+    return 0;
+}
+
+// Runs the tool the first argument names; PROTOCOL_MODE when none ran.
+int runCommandLine(ProtocolHost& host, int argc, char** argv) {
+    const char* option = argv[1];
+    if (std::strcmp(option, "-help") == 0) {
+        printHelp();
+        shutdown(host, true);
+        return 0;
+    }
+    if (std::strcmp(option, "-perftd") == 0) return runPerftTool(host, &ProtocolHost::perftd, argc, argv);
+    if (std::strcmp(option, "-perft") == 0) return runPerftTool(host, &ProtocolHost::perft, argc, argv);
+    if (std::strcmp(option, "-divide") == 0) return runPerftTool(host, &ProtocolHost::divide, argc, argv);
+    // Tools that are not built yet start the protocol mode like a wrong argument count.
+    static const char* const laterTools[] = {"-testsuite", "-perftsuite", "-evalsuite", "-checkfensuite",
+                                             "-testsee",   "-buildbook"};
+    for (const char* tool : laterTools)
+        if (std::strcmp(option, tool) == 0) return PROTOCOL_MODE;
+    logger.log(LOG_WARNING, "Unknown command line parameter '%s'", option);
+    return PROTOCOL_MODE;
+}
+
+void runReadLoop(ProtocolHost& host) {
+    std::string text;
+    while (!host.quit) {
+        // End of input ends the program as "quit" does.
+        if (!readInputLine(text)) break;
+        host.handleInputLine(text);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ProtocolHost host;
+    const bool configFound = configFileExists();
+    if (configFound) readHostConfiguration(host);
+    configureLogger(host);
+    if (!configFound) logger.log(LOG_WARNING, "Config file %s not found, using default parameters", CONFIG_FILE_NAME);
+    std::snprintf(host.wordSize, sizeof host.wordSize, "%s", WORD_SIZE);
+    logger.log(LOG_INFO, "Mirelt %s %s", VERSION, host.wordSize);
+    logger.log(LOG_INFO, "Compiled on %s at %s", __DATE__, __TIME__);
+
+    host.engine = new Engine();
+    strengthElo = 2600;
+    strengthLimited = 0;
+    host.selectProtocol(0);
+    host.quit = 0;
+
+    if (argc > 1) {
+        const int status = runCommandLine(host, argc, argv);
+        if (status != PROTOCOL_MODE) return status;
+    }
+
+    host.line = new char[LINE_BUFFER_SIZE]();
+    std::setvbuf(stdin, nullptr, _IONBF, 0);
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    host.sendLine("Mirelt %s (%s) by Orlen Vastrade", VERSION, host.wordSize);
+    runReadLoop(host);
+    shutdown(host, true);
+    return 0;
+}

@@ -1,6 +1,115 @@
-#include "app/host.h"
+#include <chrono>
+#include <cmath>
 
-// Placeholders until the perft tools land.
-void ProtocolHost::perft(int32_t) {}
-void ProtocolHost::perftd(int32_t) {}
-void ProtocolHost::divide(int32_t) {}
+#include "app/host.h"
+#include "board/movegen.h"
+#include "board/notation.h"
+#include "search/engine.h"
+#include "tools/elapsed.h"
+
+namespace {
+
+// A run too short to measure is timed as 16 ms so the speed stays finite.
+constexpr double ZERO_ELAPSED_US = 16000.0;
+
+double nowMicroseconds() {
+    using namespace std::chrono;
+    return double(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// Count per time unit (scaledCount = count × units per second or millisecond), saturated.
+int32_t speedOf(uint64_t scaledCount, double elapsedUs) {
+    if (!(elapsedUs > 0.0)) elapsedUs = ZERO_ELAPSED_US;
+    const float speed = float(double(scaledCount) / elapsedUs);
+    if (!(speed >= 0.0f)) return 0;
+    if (speed >= 2147483647.0f) return INT32_MAX;
+    return int32_t(speed);
+}
+
+// The counters need an initialised engine; a bad depth is ignored rather than used as an index.
+Perft* readyPerft(Engine* engine, int32_t depth) {
+    if (engine == nullptr || !isValidPerftDepth(depth)) return nullptr;
+    Perft& tool = engine->perft;
+    if (tool.position == nullptr) return nullptr;
+    return &tool;
+}
+
+}  // namespace
+
+void ProtocolHost::perft(int32_t depth) {
+    Perft* tool = readyPerft(engine, depth);
+    if (tool == nullptr) return;
+    tool->allocateMoveStack();
+    const double start = nowMicroseconds();
+    tool->nodes = 0;
+    tool->perft(depth);
+    const double elapsed = nowMicroseconds() - start;
+    char timeText[32];
+    formatElapsed(elapsed, timeText, sizeof(timeText));
+    tool->releaseMoveStack();
+    sendLine("Depth %d", depth);
+    sendLine("Nodes = %llu", (unsigned long long)tool->nodes);
+    sendLine("Time = %s", timeText);
+    sendLine("Speed = %d", speedOf(tool->nodes * 1000000ull, elapsed));
+}
+
+void ProtocolHost::perftd(int32_t depth) {
+    Perft* tool = readyPerft(engine, depth);
+    if (tool == nullptr) return;
+    tool->allocateMoveStack();
+    const double start = nowMicroseconds();
+    tool->zeroCounters();
+    tool->run(depth);
+    const double elapsed = nowMicroseconds() - start;
+    char timeText[32];
+    formatElapsed(elapsed, timeText, sizeof(timeText));
+    tool->releaseMoveStack();
+    sendLine("Depth %d", depth);
+    sendLine("Nodes = %llu", (unsigned long long)tool->nodes);
+    sendLine("Nodes captures = %llu", (unsigned long long)tool->captures);
+    sendLine("Nodes e.p = %llu", (unsigned long long)tool->enPassant);
+    sendLine("Nodes check = %llu", (unsigned long long)tool->checks);
+    sendLine("Nodes mate = %llu", (unsigned long long)tool->mates);
+    sendLine("Nodes promotion = %llu", (unsigned long long)tool->promotions);
+    sendLine("Nodes castle = %llu", (unsigned long long)tool->castles);
+    sendLine("Time = %s", timeText);
+    // Nodes per millisecond here, per second in perft and divide.
+    sendLine("Speed = %d", speedOf(tool->nodes * 1000ull, elapsed));
+}
+
+void ProtocolHost::divide(int32_t depth) {
+    Perft* tool = readyPerft(engine, depth);
+    if (tool == nullptr) return;
+    const double start = nowMicroseconds();
+    tool->divideResults.reset(new DivideResult[DIVIDE_MAX_RESULTS]());
+    tool->allocateMoveStack();
+    tool->divideCount = 0;
+    Position& position = *tool->position;
+    MoveList& list = tool->moveStack[depth];
+    list.count = generateMoves(position, list.entries, isInCheck(position), MAX_MOVES);
+    for (int32_t i = 0; i < list.count && tool->divideCount < DIVIDE_MAX_RESULTS; i++) {
+        const Move move = list.entries[i].move;
+        UndoRecord undo;
+        position.doMove(move, undo);
+        if (!position.isSquareAttacked(position.kingSquare[position.otherSide], position.sideToMove)) {
+            DivideResult& result = tool->divideResults[tool->divideCount++];
+            result.count = depth <= 1 ? 1 : tool->perftNodes(depth - 1);
+            moveToLongAlgebraic(move, result.moveText);
+        }
+        position.undoMove(move, undo);
+    }
+    const double elapsed = nowMicroseconds() - start;
+    uint64_t total = 0;
+    for (int32_t i = 0; i < tool->divideCount; i++) {
+        const DivideResult& result = tool->divideResults[i];
+        sendLine("%10s : %llu", result.moveText, (unsigned long long)result.count);
+        total += result.count;
+    }
+    sendLine("\n     total : %llu", (unsigned long long)total);
+    char timeText[32];
+    formatElapsed(elapsed, timeText, sizeof(timeText));
+    sendLine("\nTime = %s", timeText);
+    sendLine("Speed = %d", speedOf(total * 1000000ull, elapsed));
+    tool->releaseMoveStack();
+    tool->divideResults.reset();
+}

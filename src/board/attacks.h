@@ -36,14 +36,30 @@ inline uint32_t magicIndex(Bitboard occupancy, Bitboard mask, uint64_t magic, in
     return product >> shift;
 }
 
+// One square's lookup data packed together, so a slider lookup touches one cache line
+// besides the attack set itself; filled by initAttackTables from the tables above.
+struct MagicEntry {
+    const Bitboard* attacks;
+    Bitboard mask;
+    uint32_t magicLow;
+    uint32_t magicHigh;
+    int32_t shift;
+};
+extern MagicEntry bishopMagicEntries[64];
+extern MagicEntry rookMagicEntries[64];
+
+inline Bitboard magicLookup(const MagicEntry& entry, Bitboard occupancy) {
+    const Bitboard occ = occupancy & entry.mask;
+    const uint32_t product = uint32_t(occ) * entry.magicLow ^ uint32_t(occ >> 32) * entry.magicHigh;
+    return entry.attacks[product >> entry.shift];
+}
+
 inline Bitboard bishopAttacks(int32_t square, Bitboard occupancy) {
-    return bishopAttackTable[bishopAttackBase[square] +
-                             magicIndex(occupancy, bishopMagicMask[square], bishopMagic[square], bishopShift[square])];
+    return magicLookup(bishopMagicEntries[square], occupancy);
 }
 
 inline Bitboard rookAttacks(int32_t square, Bitboard occupancy) {
-    return rookAttackTable[rookAttackBase[square] +
-                           magicIndex(occupancy, rookMagicMask[square], rookMagic[square], rookShift[square])];
+    return magicLookup(rookMagicEntries[square], occupancy);
 }
 
 inline Bitboard queenAttacks(int32_t square, Bitboard occupancy) {

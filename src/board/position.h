@@ -3,6 +3,14 @@
 
 #include "board/types.h"
 
+// Per piece type 0..7: material value (king 0) and game-phase weight (24 with all pieces).
+extern const int32_t pieceValue[8];
+extern const int32_t phaseWeight[8];
+// [colour][type]: one nibble per type, black in the low half, white in the high half.
+extern const uint64_t materialKeyIncrement[2][8];
+// Exchange values (king 5000) used by Position::see.
+extern const int32_t seeValue[8];
+
 struct UndoRecord {
     uint64_t key = 0;
     uint64_t pawnKey = 0;

@@ -1,4 +1,142 @@
 #include "search/engine.h"
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/logger.h"
+#include "board/attacks.h"
+
 int32_t strengthElo = 2600;
 int32_t strengthLimited = 0;
+
+int32_t lmrReduction[64][64];
+
+namespace {
+
+constexpr int32_t INITIAL_GAME_CAPACITY = 512;
+constexpr uint32_t PAWN_HASH_ENTRIES = 65536;
+constexpr uint32_t PAWN_HASH_ENTRY_BYTES = sizeof(PawnHashEntry);
+
+void buildReductionTable() {
+    for (int32_t depth = 0; depth < 64; depth++) {
+        for (int32_t moveNumber = 0; moveNumber < 64; moveNumber++) {
+            int32_t reduction = 0;
+            if (depth >= 2 && moveNumber >= 2) {
+                const double t = std::log(double(depth)) * std::log(double(moveNumber)) * (1.0 / 3.0) + 0.5;
+                if (t >= 1.0) reduction = t >= 10.0 ? 10 : int32_t(t);
+            }
+            lmrReduction[depth][moveNumber] = reduction;
+        }
+    }
+}
+
+void releasePawnHash(PawnHashTable& table) {
+    std::free(table.block);
+    table.block = nullptr;
+    table.entries = nullptr;
+}
+
+void allocatePawnHash(PawnHashTable& table) {
+    releasePawnHash(table);
+    table.count = PAWN_HASH_ENTRIES;
+    table.mask = PAWN_HASH_ENTRIES - 1;
+    const size_t bytes = size_t(table.count) * PAWN_HASH_ENTRY_BYTES;
+    logger.log(LOG_INFO, "Init pawns hash table : %d Kb", int32_t(bytes / 1024));
+    void* block = std::malloc(bytes + 63);
+    if (block == nullptr) {
+        logger.log(LOG_ERROR, "Pawns Hash table : out of memory");
+        std::fputs("Pawn Hash table : out of memory\n", stderr);
+        return;
+    }
+    std::memset(block, 0, bytes + 63);
+    // Entries start on a cache line so one probe touches one line.
+    const uintptr_t aligned = (reinterpret_cast<uintptr_t>(block) + 63) & ~uintptr_t(63);
+    table.block = block;
+    table.entries = reinterpret_cast<PawnHashEntry*>(aligned);
+}
+
+void clearMoveList(MoveList& list) {
+    list = MoveList{};
+}
+
+}  // namespace
+
+Engine::Engine() {
+    position.reset();
+    std::memset(killers, 0, sizeof(killers));
+    std::memset(history, 0, sizeof(history));
+    std::memset(pvLength, 0, sizeof(pvLength));
+    std::memset(pvTable, 0, sizeof(pvTable));
+    for (MoveList& list : moveLists) clearMoveList(list);
+    clearMoveList(rootMoves);
+    gameHistory = new UndoRecord[INITIAL_GAME_CAPACITY]();
+    gameHistoryCapacity = INITIAL_GAME_CAPACITY;
+    // Room for the whole game plus the deepest search path; grown with the game history.
+    keyHistory = new uint64_t[INITIAL_GAME_CAPACITY + KEY_HISTORY_SLACK]();
+}
+
+Engine::~Engine() {
+    delete[] gameHistory;
+    gameHistory = nullptr;
+    gameHistoryCount = 0;
+    delete[] keyHistory;
+    keyHistory = nullptr;
+    releasePawnHash(pawnHash);
+    tt.release();
+}
+
+void Engine::init(int32_t hashMb) {
+    initAttackTables();
+    initEvalTables();
+    keyHistoryCount = 0;
+    limits.hashMb = hashMb;
+    tt.resize(hashMb);
+    allocatePawnHash(pawnHash);
+    evaluator.pawnHash = &pawnHash;
+    perft.engine = this;
+    perft.position = &position;
+    buildReductionTable();
+}
+
+void Engine::newGame() {
+    limits.thinkCount = 0;
+    searching = 0;
+    limits.pondering = 0;
+    limits.ponderMove = noMove;
+    limits.mode = MODE_MOVE_TIME;
+    limits.timeBudget = 7500;
+    limits.startSeconds = 0;
+    limits.startMicroseconds = 0;
+    limits.checkInterval = 30000;
+    limits.checkCounter = 0;
+    limits.timePerMove = 5000000;
+    limits.nodeLimit = 2000000;
+    limits.movesToGo = 40;
+    limits.increment[BLACK] = 0;
+    limits.increment[WHITE] = 0;
+    limits.maxDepth = 8;
+    limits.baseTime = 300000;
+    gameHistoryCount = 0;
+    keyHistoryCount = 0;
+    lastMove = noMove;
+    position.setStartPosition();
+    tt.clear();
+    std::memset(history, 0, sizeof(history));
+    std::memset(killers, 0, sizeof(killers));
+    limits.clock[BLACK] = float(limits.baseTime);
+    limits.clock[WHITE] = float(limits.baseTime);
+}
+
+void Engine::clear() {
+    perft.engine = nullptr;
+    perft.position = nullptr;
+    limits.ponderMove = noMove;
+    limits.pondering = 0;
+    limits.ponderEnabled = 0;
+    if (searching) stopReason = STOP_ABORTED;
+    position.reset();
+    tt.release();
+    releasePawnHash(pawnHash);
+}

@@ -19,6 +19,8 @@ struct PvLine {
     int32_t depth = 0;
     int32_t pvLength = 0;
     Move pv[MAX_PLY] = {};
+    // Set when the line's last search was cut short; such a line never sorts above a finished one.
+    int32_t unfinished = 0;
 };
 
 struct MultiPvTable {
@@ -26,10 +28,16 @@ struct MultiPvTable {
     int32_t excludedCount = 0;
     Move excluded[32] = {};
     PvLine lines[32];
+
+    // Deepest lines first, then by score.
+    void sortLines();
 };
 
 // Late-move reductions by [depth in plies][move number], built by Engine::init.
 extern int32_t lmrReduction[64][64];
+
+// keyHistory holds gameHistoryCapacity + KEY_HISTORY_SLACK keys: the game plus a full search path.
+inline constexpr int32_t KEY_HISTORY_SLACK = 2 * MAX_PLY;
 
 class Engine {
 public:
@@ -93,7 +101,8 @@ public:
     bool checkStop();
 
     // Root driver, ponder move, book.
-    void think();
-    Move findPonderMove();
+    // Runs one search; a non-zero ponder asks for a ponder search. Always returns 1.
+    int32_t think(int32_t ponder = 0);
+    void findPonderMove(Move bestMove, Move& ponderMove);
     int32_t loadBook(const char* fileName);
 };

@@ -1,4 +1,388 @@
 #include "search/evaluate.h"
 
-// Placeholder until the evaluation lands.
-void initEvalTables() {}
+#include <bit>
+
+#include "board/attacks.h"
+#include "search/bitbase.h"
+#include "search/limits.h"
+#include "search/pawns.h"
+
+int32_t pstMidgame[2][8][64];
+int32_t pstEndgame[2][8][64];
+int32_t mobilityBonusMg[4][28];
+int32_t mobilityBonusEg[4][28];
+
+namespace {
+
+// Tables as White sees them: index 0 is a1, rows run from rank 1 up to rank 8.
+using SquareTable = int32_t[64];
+
+constexpr SquareTable knightMg = {
+    -40, -24, -20, -20, -20, -20, -24, -40,
+    -24,  -8,   4,   4,   4,   4,  -8, -24,
+    -20,   2,   8,   8,   8,   8,   2, -20,
+    -20,   2,   8,   8,   8,   8,   2, -20,
+    -20,   2,   4,   4,   4,   4,   2, -20,
+    -20,   2,   2,   2,   2,   2,   2, -20,
+    -24,  -8,   0,   0,   0,   0,  -8, -24,
+    -40, -24, -20, -20, -20, -20, -24, -40,
+};
+
+constexpr SquareTable bishopMg = {
+    -40,  -8,  -8,  -8,  -8,  -8,  -8, -40,
+     -8,   8,   4,   4,   4,   4,   8,  -8,
+     -8,   2,   6,   8,   8,   6,   2,  -8,
+     -8,   2,   6,   8,   8,   6,   2,  -8,
+     -8,   2,   4,   4,   4,   4,   2,  -8,
+     -8,   2,   2,   2,   2,   2,   2,  -8,
+     -8,   0,   0,   0,   0,   0,   0,  -8,
+    -40,  -8,  -8,  -8,  -8,  -8,  -8, -40,
+};
+
+constexpr SquareTable pawnMg = {
+     0,  0,  0,  0,  0,  0,  0,  0,
+     0,  0,  0,  0,  0,  0,  0,  0,
+    -2, -1, -1, 10, 10, -1, -1, -2,
+    -4, -2, -2, 20, 20, -2, -2, -4,
+     0,  0,  0, 10, 10,  0,  0,  0,
+     0,  0,  0,  0,  0,  0,  0,  0,
+     0,  0,  0,  0,  0,  0,  0,  0,
+     0,  0,  0,  0,  0,  0,  0,  0,
+};
+
+constexpr SquareTable kingMg = {
+     -8,  32,  32,  -8,   0,  -8,  32,  -8,
+    -16, -16, -16, -16, -16, -16, -16, -16,
+    -32, -32, -32, -32, -32, -32, -32, -32,
+    -32, -32, -32, -32, -32, -32, -32, -32,
+    -32, -32, -32, -32, -32, -32, -32, -32,
+    -32, -32, -32, -32, -32, -32, -32, -32,
+    -32, -32, -32, -32, -32, -32, -32, -32,
+    -32, -32, -32, -32, -32, -32, -32, -32,
+};
+
+constexpr SquareTable minorEg = {
+    -40, -16, -8, -8, -8, -8, -16, -40,
+    -16,   0,  2,  2,  2,  2,   0, -16,
+     -8,   2,  2,  4,  4,  2,   2,  -8,
+     -8,   2,  4,  8,  8,  4,   2,  -8,
+     -8,   2,  4,  8,  8,  4,   2,  -8,
+     -8,   2,  2,  4,  4,  2,   2,  -8,
+    -16,   0,  2,  2,  2,  2,   0, -16,
+    -40, -16, -8, -8, -8, -8, -16, -40,
+};
+
+constexpr SquareTable queenEg = {
+    -32, -16, -2, -2, -2, -2, -16, -32,
+    -16,   0,  8,  8,  8,  8,   0, -16,
+     -2,   8, 10, 12, 12, 10,   8,  -2,
+     -2,   8, 12, 16, 16, 12,   8,  -2,
+     -2,   8, 12, 16, 16, 12,   8,  -2,
+     -2,   8, 10, 12, 12, 10,   8,  -2,
+    -16,   0,  8,  8,  8,  8,   0, -16,
+    -32, -16, -2, -2, -2, -2, -16, -32,
+};
+
+constexpr SquareTable kingEg = {
+    -50, -30, -30, -30, -30, -30, -30, -50,
+    -30,   0,   0,   0,   0,   0,   0, -30,
+    -30,   0,  16,  16,  16,  16,   0, -30,
+    -30,   0,  16,  32,  32,  16,   0, -30,
+    -30,   0,  16,  32,  32,  16,   0, -30,
+    -30,   0,  16,  16,  16,  16,   0, -30,
+    -30,   0,   0,   0,   0,   0,   0, -30,
+    -50, -30, -30, -30, -30, -30, -30, -50,
+};
+
+constexpr int32_t rookFileMg[8] = {-4, -2, -1, 0, 0, -1, -2, -4};
+
+// Knight outposts as White sees them; outpostBonus holds both colours.
+constexpr SquareTable outpostWhiteView = {
+    0, 0,  0,  0,  0,  0, 0, 0,
+    0, 0,  0,  0,  0,  0, 0, 0,
+    0, 0,  0,  0,  0,  0, 0, 0,
+    0, 8, 16, 16, 16, 16, 8, 0,
+    0, 8, 16, 32, 32, 16, 8, 0,
+    0, 0, 16, 32, 32, 16, 0, 0,
+    0, 0,  0,  0,  0,  0, 0, 0,
+    0, 0,  0,  0,  0,  0, 0, 0,
+};
+
+struct OutpostTable {
+    int32_t bonus[2][64] = {};
+};
+
+constexpr OutpostTable buildOutposts() {
+    OutpostTable t;
+    for (int32_t sq = 0; sq < 64; ++sq) {
+        t.bonus[WHITE][sq] = outpostWhiteView[sq];
+        t.bonus[BLACK][sq] = outpostWhiteView[mirrorSquare(sq)];
+    }
+    return t;
+}
+
+constexpr OutpostTable outpostBonus = buildOutposts();
+
+constexpr int32_t pawnShelterPenalty[8] = {50, 0, 10, 20, 30, 30, 30, 50};
+
+constexpr int32_t kingSafetyTable[32] = {0,   2,   4,   8,   11,  16,  23,  31,  41,  54,  69,
+                                         89,  113, 142, 176, 216, 262, 314, 371, 431, 494, 556,
+                                         616, 673, 725, 771, 811, 845, 874, 898, 918, 933};
+
+constexpr int32_t BISHOP_PAIR = 50;
+constexpr int32_t NO_PAWNS = 50;
+constexpr int32_t TEMPO = 5;
+constexpr int32_t BLOCKED_CENTRE_PAWN = 20;
+constexpr int32_t TRAPPED_MINOR = 100;
+constexpr int32_t ROOK_SHUT_IN = 50;
+constexpr int32_t ROOK_OPEN_FILE = 20;
+constexpr int32_t ROOK_HALF_OPEN_FILE = 10;
+constexpr int32_t ROOK_ON_SEVENTH = 20;
+constexpr int32_t QUEEN_ON_SEVENTH = 10;
+constexpr int32_t ATTACK_UNITS_CAP = 31;
+constexpr int32_t START_MATERIAL = 4075;
+constexpr int32_t FULL_PHASE = 24;
+constexpr int32_t ENDGAME_PHASE = 8;
+
+enum MobilityKind { MOB_KNIGHT, MOB_BISHOP, MOB_ROOK, MOB_QUEEN };
+
+constexpr Bitboard FILE_A = 0x0101010101010101ULL;
+constexpr Bitboard FILE_H = FILE_A << 7;
+constexpr Bitboard RANK_1 = 0xFFULL;
+
+constexpr Bitboard bit(int32_t square) { return Bitboard(1) << square; }
+constexpr Bitboard rankBB(int32_t rank) { return RANK_1 << (8 * rank); }
+
+Bitboard pawnAttackSet(int32_t colour, Bitboard pawns) {
+    if (colour == WHITE) return ((pawns & ~FILE_A) << 7) | ((pawns & ~FILE_H) << 9);
+    return ((pawns & ~FILE_A) >> 9) | ((pawns & ~FILE_H) >> 7);
+}
+
+int32_t pieceCount(const Position& pos, int32_t colour, int32_t type) {
+    return int32_t((pos.materialKey >> (32 * colour + 4 * (type - 1))) & 15);
+}
+
+// Per-colour piece terms (from that colour's view) and the attack unions for king safety.
+struct PieceTerms {
+    int32_t mg = 0;
+    int32_t eg = 0;
+    Bitboard attacks[4] = {0, 0, 0, 0};
+};
+
+// Blocked centre pawns, trapped minors and rooks shut in by their own king; middle game only.
+int32_t fixedPatterns(const Position& pos) {
+    const Bitboard wp = pos.pieces[WHITE][PAWN], bp = pos.pieces[BLACK][PAWN];
+    const Bitboard wn = pos.pieces[WHITE][KNIGHT], bn = pos.pieces[BLACK][KNIGHT];
+    const Bitboard wb = pos.pieces[WHITE][BISHOP], bb = pos.pieces[BLACK][BISHOP];
+    const Bitboard wr = pos.pieces[WHITE][ROOK], br = pos.pieces[BLACK][ROOK];
+    const Bitboard occ = pos.occupied;
+    const int32_t wk = pos.kingSquare[WHITE], bk = pos.kingSquare[BLACK];
+    int32_t mg = 0;
+
+    if ((wp & bit(D2)) && (occ & bit(D3))) mg -= BLOCKED_CENTRE_PAWN;
+    if ((wp & bit(E2)) && (occ & bit(E3))) mg -= BLOCKED_CENTRE_PAWN;
+    if ((bp & bit(D7)) && (occ & bit(D6))) mg += BLOCKED_CENTRE_PAWN;
+    if ((bp & bit(E7)) && (occ & bit(E6))) mg += BLOCKED_CENTRE_PAWN;
+
+    if ((wn & bit(A7)) && (bp & bit(B7)) && (bp & bit(A6))) mg -= TRAPPED_MINOR;
+    if ((wn & bit(H7)) && (bp & bit(G7)) && (bp & bit(H6))) mg -= TRAPPED_MINOR;
+    if ((bn & bit(A2)) && (wp & bit(B2)) && (wp & bit(A3))) mg += TRAPPED_MINOR;
+    if ((bn & bit(H2)) && (wp & bit(G2)) && (wp & bit(H3))) mg += TRAPPED_MINOR;
+
+    if ((wb & bit(A7)) && (bp & bit(B6))) mg -= TRAPPED_MINOR;
+    if ((wb & bit(H7)) && (bp & bit(G6))) mg -= TRAPPED_MINOR;
+    if ((bb & bit(A2)) && (wp & bit(B3))) mg += TRAPPED_MINOR;
+    if ((bb & bit(H2)) && (wp & bit(G3))) mg += TRAPPED_MINOR;
+
+    if ((wk == F1 || wk == G1 || wk == H1) && (wr & (bit(G1) | bit(H1)))) mg -= ROOK_SHUT_IN;
+    if ((wk == A1 || wk == B1 || wk == C1) && (wr & (bit(A1) | bit(B1)))) mg -= ROOK_SHUT_IN;
+    if ((bk == F8 || bk == G8 || bk == H8) && (br & (bit(G8) | bit(H8)))) mg += ROOK_SHUT_IN;
+    if ((bk == A8 || bk == B8 || bk == C8) && (br & (bit(A8) | bit(B8)))) mg += ROOK_SHUT_IN;
+    return mg;
+}
+
+// Table values, mobility, outposts, rook files and the seventh rank for one colour.
+void scorePieces(const Position& pos, int32_t colour, Bitboard enemyPawnAttacks, Bitboard ownPawnAttacks,
+                 PieceTerms& t) {
+    const int32_t enemy = colour ^ 1;
+    const Bitboard own = pos.byColour[colour];
+    const Bitboard ownPawns = pos.pieces[colour][PAWN];
+    const Bitboard enemyPawns = pos.pieces[enemy][PAWN];
+    const Bitboard occ = pos.occupied;
+    const Bitboard safe = ~own & ~enemyPawnAttacks;
+    const int32_t seventh = colour == WHITE ? 6 : 1;
+    const int32_t eighth = colour == WHITE ? 7 : 0;
+    const bool seventhTarget = rankOf(pos.kingSquare[enemy]) == eighth || (enemyPawns & rankBB(seventh)) != 0;
+
+    for (int32_t type = KNIGHT; type <= QUEEN; ++type) {
+        const int32_t kind = type - KNIGHT;
+        for (Bitboard b = pos.pieces[colour][type]; b; b &= b - 1) {
+            const int32_t s = std::countr_zero(b);
+            t.mg += pstMidgame[colour][type][s];
+            t.eg += pstEndgame[colour][type][s];
+            Bitboard attacks;
+            switch (type) {
+                case KNIGHT: attacks = knightAttacks[s]; break;
+                case BISHOP: attacks = bishopAttacks(s, occ); break;
+                case ROOK: attacks = rookAttacks(s, occ); break;
+                default: attacks = queenAttacks(s, occ); break;
+            }
+            t.attacks[kind] |= attacks;
+            const int32_t n = std::popcount(attacks & safe);
+            t.mg += mobilityBonusMg[kind][n];
+            t.eg += mobilityBonusEg[kind][n];
+
+            if (type == KNIGHT) {
+                const int32_t outpost = outpostBonus.bonus[colour][s];
+                if (outpost != 0 && !(enemyPawnAttacks & bit(s)) && (ownPawnAttacks & bit(s))) {
+                    t.mg += outpost;
+                    t.eg += outpost;
+                }
+            } else if (type == ROOK) {
+                const Bitboard file = FILE_A << fileOf(s);
+                if (!(ownPawns & file)) {
+                    const int32_t bonus = (enemyPawns & file) ? ROOK_HALF_OPEN_FILE : ROOK_OPEN_FILE;
+                    t.mg += bonus;
+                    t.eg += bonus;
+                }
+                if (rankOf(s) == seventh && seventhTarget) {
+                    t.mg += ROOK_ON_SEVENTH;
+                    t.eg += ROOK_ON_SEVENTH;
+                }
+            } else if (type == QUEEN && rankOf(s) == seventh && seventhTarget) {
+                t.mg += QUEEN_ON_SEVENTH;
+                t.eg += QUEEN_ON_SEVENTH;
+            }
+        }
+    }
+}
+
+// Penalty sum (negative) for missing or advanced pawns in front of a king near its back rank.
+int32_t kingShelter(const Position& pos, int32_t colour) {
+    const int32_t king = pos.kingSquare[colour];
+    const int32_t relRank = colour == WHITE ? rankOf(king) : 7 - rankOf(king);
+    if (relRank > 1) return 0;
+    const Bitboard pawns = pos.pieces[colour][PAWN];
+    const int32_t kingFile = fileOf(king);
+    int32_t shelter = 0;
+    for (int32_t f = kingFile - 1; f <= kingFile + 1; ++f) {
+        if (f < 0 || f > 7) continue;
+        const Bitboard onFile = pawns & (FILE_A << f);
+        int32_t index = 0;
+        if (onFile) {
+            // The pawn nearest the own back rank shields the king.
+            index = colour == WHITE ? rankOf(std::countr_zero(onFile)) : 7 - rankOf(63 - std::countl_zero(onFile));
+        }
+        shelter -= pawnShelterPenalty[index];
+    }
+    return shelter;
+}
+
+int32_t kingAttackUnits(int32_t kingSquare, const PieceTerms& enemy) {
+    const Bitboard zone = kingAttacks[kingSquare];
+    const int32_t units = 2 * std::popcount(zone & enemy.attacks[MOB_KNIGHT]) +
+                          2 * std::popcount(zone & enemy.attacks[MOB_BISHOP]) +
+                          3 * std::popcount(zone & enemy.attacks[MOB_ROOK]) +
+                          5 * std::popcount(zone & enemy.attacks[MOB_QUEEN]);
+    return units < ATTACK_UNITS_CAP ? units : ATTACK_UNITS_CAP;
+}
+
+// Blends a per-position pseudo-random value into the score for weaker play.
+int32_t applyStrengthNoise(int32_t score, uint64_t key) {
+    const float weight = float(strengthElo - 1000) / 16.0f;
+    const int32_t w = weight <= 0.0f ? 0 : weight >= 100.0f ? 100 : int32_t(weight);
+    const int32_t noise = int32_t(key % 200) - 100;
+    return (score * w + (100 - w) * noise) / 100;
+}
+
+}  // namespace
+
+int32_t Evaluator::evaluate(const Position& pos) const {
+    int32_t scale = FULL_SCALE;
+    if (pos.phase <= ENDGAME_PHASE) {
+        const EndgameVerdict verdict = recogniseEndgame(pos);
+        if (verdict.final) return verdict.score;
+        scale = verdict.scale;
+    }
+
+    int32_t adjusted[2];
+    for (int32_t c = BLACK; c <= WHITE; ++c) {
+        adjusted[c] = pos.material[c];
+        if (pieceCount(pos, c, BISHOP) >= 2) adjusted[c] += BISHOP_PAIR;
+        if (pieceCount(pos, c, PAWN) == 0) adjusted[c] -= NO_PAWNS;
+    }
+    int32_t mg = adjusted[WHITE] - adjusted[BLACK] + (pos.sideToMove == WHITE ? TEMPO : -TEMPO);
+    int32_t eg = mg;
+    mg += fixedPatterns(pos);
+
+    const Bitboard whitePawns = pos.pieces[WHITE][PAWN];
+    const Bitboard blackPawns = pos.pieces[BLACK][PAWN];
+    if (whitePawns | blackPawns) {
+        PawnStructure pawns;
+        probePawnStructure(pos, pawnHash, pawns);
+        mg += pawns.mg;
+        eg += pawns.eg;
+        scorePassedPawns(pos, pawns, mg, eg);
+    }
+    const Bitboard whitePawnAttacks = pawnAttackSet(WHITE, whitePawns);
+    const Bitboard blackPawnAttacks = pawnAttackSet(BLACK, blackPawns);
+
+    PieceTerms terms[2];
+    scorePieces(pos, WHITE, blackPawnAttacks, whitePawnAttacks, terms[WHITE]);
+    scorePieces(pos, BLACK, whitePawnAttacks, blackPawnAttacks, terms[BLACK]);
+    mg += terms[WHITE].mg - terms[BLACK].mg;
+    eg += terms[WHITE].eg - terms[BLACK].eg;
+
+    const int32_t wk = pos.kingSquare[WHITE] & 63, bk = pos.kingSquare[BLACK] & 63;
+    const int32_t whiteDanger = kingShelter(pos, WHITE) - kingSafetyTable[kingAttackUnits(wk, terms[BLACK])];
+    const int32_t blackDanger = kingShelter(pos, BLACK) - kingSafetyTable[kingAttackUnits(bk, terms[WHITE])];
+    mg += pstMidgame[WHITE][KING][wk] + whiteDanger * adjusted[BLACK] / START_MATERIAL;
+    mg -= pstMidgame[BLACK][KING][bk] + blackDanger * adjusted[WHITE] / START_MATERIAL;
+    eg += pstEndgame[WHITE][KING][wk] - pstEndgame[BLACK][KING][bk];
+
+    // The phase is not clamped: extra queens give the end-game score a negative weight.
+    const int32_t phase = pos.phaseByColour[BLACK] + pos.phaseByColour[WHITE];
+    int32_t score = (phase * mg + (FULL_PHASE - phase) * eg) / FULL_PHASE;
+    if (scale != FULL_SCALE) score = scale * score / FULL_SCALE;
+    if (strengthLimited) score = applyStrengthNoise(score, pos.key);
+    return pos.sideToMove == WHITE ? score : -score;
+}
+
+int32_t Evaluator::lazyEvaluate(const Position& pos, int32_t alpha, int32_t beta) const {
+    const int32_t balance = pos.material[WHITE] - pos.material[BLACK];
+    const int32_t m = pos.sideToMove == WHITE ? balance : -balance;
+    if (m + LAZY_EVAL_MARGIN < alpha || m - LAZY_EVAL_MARGIN > beta) return m;
+    return evaluate(pos);
+}
+
+void initEvalTables() {
+    const SquareTable* midgame[8] = {nullptr, &pawnMg, &knightMg, &bishopMg, nullptr, nullptr, &kingMg, nullptr};
+    const SquareTable* endgame[8] = {nullptr, nullptr, &minorEg, &minorEg, nullptr, &queenEg, &kingEg, nullptr};
+    for (int32_t type = 0; type < 8; ++type) {
+        for (int32_t sq = 0; sq < 64; ++sq) {
+            // Black entries are defined on the square itself; White reads them through the mirror.
+            const int32_t whiteView = mirrorSquare(sq);
+            pstMidgame[BLACK][type][sq] = midgame[type] ? (*midgame[type])[whiteView] : 0;
+            pstEndgame[BLACK][type][sq] = endgame[type] ? (*endgame[type])[whiteView] : 0;
+            if (type == ROOK) pstMidgame[BLACK][type][sq] = rookFileMg[fileOf(sq)];
+        }
+    }
+    for (int32_t type = 0; type < 8; ++type) {
+        for (int32_t sq = 0; sq < 64; ++sq) {
+            pstMidgame[WHITE][type][sq] = pstMidgame[BLACK][type][mirrorSquare(sq)];
+            pstEndgame[WHITE][type][sq] = pstEndgame[BLACK][type][mirrorSquare(sq)];
+        }
+    }
+
+    constexpr int32_t mobilityEntries[4] = {9, 14, 15, 28};
+    for (int32_t kind = 0; kind < 4; ++kind) {
+        for (int32_t n = 0; n < 28; ++n) {
+            const int32_t value = n >= mobilityEntries[kind] ? 0 : kind == MOB_QUEEN ? -2 + n : -8 + 4 * n;
+            mobilityBonusMg[kind][n] = value;
+            mobilityBonusEg[kind][n] = value;
+        }
+    }
+
+    // Built here, before any clock runs, so that no search stalls on its first KPK probe.
+    kpkBitbase();
+}

@@ -1,13 +1,34 @@
-// Static evaluation. Owned by the evaluation work; the engine only holds the object.
+// Static evaluation: tapered middle-game/end-game terms for the side to move.
 #pragma once
 
 #include <cstdint>
 
+#include "board/position.h"
+#include "search/endgame.h"
+
 struct PawnHashTable;
+
+inline constexpr int32_t LAZY_EVAL_MARGIN = 324;
+
+// Piece-square tables [colour][piece type][square]; the white half mirrors the black half.
+extern int32_t pstMidgame[2][8][64];
+extern int32_t pstEndgame[2][8][64];
+
+// Mobility bonus by piece kind (knight, bishop, rook, queen) and attacked-square count.
+extern int32_t mobilityBonusMg[4][28];
+extern int32_t mobilityBonusEg[4][28];
 
 struct Evaluator {
     PawnHashTable* pawnHash = nullptr;
+
+    // Score of the position for the side to move; may overwrite one pawn hash entry.
+    int32_t evaluate(const Position& pos) const;
+    // Plain material balance when it lies far outside [alpha, beta], else evaluate().
+    int32_t lazyEvaluate(const Position& pos, int32_t alpha, int32_t beta) const;
+    // Final score or scale for small endgames; evaluate() asks only when the phase is 8 or less.
+    static EndgameVerdict recogniseEndgame(const Position& pos);
 };
 
-// Mirrors the piece-square tables and writes the mobility tables; called by Engine::init.
+// Mirrors the piece-square tables, writes the mobility tables and builds the KPK bitbase
+// (once per process); called by Engine::init.
 void initEvalTables();

@@ -29,6 +29,8 @@ struct SearchLimits {
     uint32_t timeBudget = 20;
     int32_t startSeconds = 0;
     int32_t startMicroseconds = 0;
+    // Monotonic clock (microseconds) at the start of Engine::think; the time test measures from it.
+    uint64_t startTimeUs = 0;
     uint32_t checkInterval = 30000;
     int32_t checkCounter = 0;
     int32_t hashMb = 32;

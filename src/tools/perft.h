@@ -2,11 +2,49 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+#include "board/movelist.h"
 
 class Engine;
 struct Position;
 
+// Deepest perft the move stack can hold (one list per remaining depth, list 0 kept spare).
+inline constexpr int32_t PERFT_MAX_DEPTH = 127;
+inline constexpr int32_t PERFT_STACK_SIZE = 128;
+inline constexpr int32_t DIVIDE_MAX_RESULTS = 256;
+
+struct DivideResult {
+    uint64_t count = 0;
+    char moveText[16] = {};
+};
+
 struct Perft {
     Engine* engine = nullptr;
     Position* position = nullptr;
+    std::unique_ptr<MoveList[]> moveStack;
+    std::unique_ptr<DivideResult[]> divideResults;
+    int32_t divideCount = 0;
+    uint64_t nodes = 0;
+    uint64_t captures = 0;
+    uint64_t enPassant = 0;
+    uint64_t promotions = 0;
+    uint64_t castles = 0;
+    uint64_t checks = 0;
+    uint64_t mates = 0;
+
+    // The move stack exists only while a counting run needs it.
+    void allocateMoveStack();
+    void releaseMoveStack();
+    void zeroCounters();
+
+    // Adds the leaf count at `depth` (1..PERFT_MAX_DEPTH) below the position to `nodes`.
+    void perft(int32_t depth);
+    // Returns the leaf count at `depth` (1..PERFT_MAX_DEPTH) below the position.
+    uint64_t perftNodes(int32_t depth);
+    // Adds leaves and the capture, e.p., promotion, castle, check and mate counts at `depth`.
+    void run(int32_t depth);
 };
+
+// Whether a requested perft depth fits the move stack.
+constexpr bool isValidPerftDepth(int32_t depth) { return depth >= 1 && depth <= PERFT_MAX_DEPTH; }

@@ -1,0 +1,154 @@
+// UCI search output: info lines, info strings and the "bestmove" line, plus input read
+// while a search runs.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/host.h"
+#include "app/input.h"
+#include "board/notation.h"
+#include "protocol/uci.h"
+#include "search/engine.h"
+
+namespace {
+
+// Placed between the score and "time" by the bound of the report: exact, upper, lower.
+const char* const boundSuffix[3] = {"", "upperbound ", "lowerbound "};
+
+const char* boundText(int32_t bound) { return bound >= 0 && bound <= 2 ? boundSuffix[bound] : ""; }
+
+// Elapsed time treated as 16 ms when the clock has not moved, so speeds stay finite.
+constexpr double ZERO_TIME_US = 16000.0;
+
+}  // namespace
+
+UciScore uciScore(int32_t score) {
+    if (score >= MATE_BOUND) return {"mate", (MATE_SCORE - score) / 2 + 1};
+    if (score <= -MATE_BOUND) return {"mate", -((score + MATE_SCORE) / 2)};
+    return {"cp", score};
+}
+
+int32_t uciTimeMs(double elapsedUs) {
+    if (!(elapsedUs > 0.0)) return 16;
+    double ms = elapsedUs * 0.001;
+    return ms >= 2147483647.0 ? INT32_MAX : int32_t(ms);
+}
+
+uint32_t uciNodesPerSecond(uint64_t nodes, double elapsedUs) {
+    double divisor = elapsedUs > 0.0 ? elapsedUs : ZERO_TIME_US;
+    double nps = double(nodes * 1000000ull) / divisor;
+    if (!(nps >= 0.0)) return 0;
+    return nps >= 4294967295.0 ? UINT32_MAX : uint32_t(nps);
+}
+
+namespace {
+
+// Text of a principal variation; a PV never exceeds MAX_PLY moves.
+struct PvText {
+    char text[MAX_PLY * MOVE_TEXT_STRIDE + 1];
+
+    PvText(const Engine& engine, const Move* pv, int32_t length) {
+        if (length < 0 || pv == nullptr) length = 0;
+        if (length > MAX_PLY) length = MAX_PLY;
+        formatMoveList(engine.position, pv, length, text);
+    }
+};
+
+}  // namespace
+
+void UciListener::onPv(int32_t depth, int32_t score, const Move* pv, double elapsedUs,
+                       int32_t pvLength, uint64_t nodes, int32_t seldepth, int32_t bound) {
+    PvText pvText(*engine, pv, pvLength);
+    UciScore shown = uciScore(score);
+    host->sendLine("info depth %d seldepth %d score %s %d %stime %d nodes %llu nps %u pv %s", depth,
+                   seldepth, shown.kind, shown.value, boundText(bound), uciTimeMs(elapsedUs),
+                   static_cast<unsigned long long>(nodes), uciNodesPerSecond(nodes, elapsedUs),
+                   pvText.text);
+}
+
+void UciListener::onMultiPv(int32_t line, int32_t depth, int32_t score, double elapsedUs,
+                            const Move* pv, int32_t pvLength, uint64_t nodes, int32_t seldepth,
+                            int32_t bound) {
+    PvText pvText(*engine, pv, pvLength);
+    UciScore shown = uciScore(score);
+    host->sendLine(
+        "info multipv %d depth %d seldepth %d score %s %d %stime %d nodes %llu nps %u pv %s", line,
+        depth, seldepth, shown.kind, shown.value, boundText(bound), uciTimeMs(elapsedUs),
+        static_cast<unsigned long long>(nodes), uciNodesPerSecond(nodes, elapsedUs), pvText.text);
+}
+
+void UciListener::onHashFull(int32_t value) { host->sendLine("info hashfull %d", value); }
+
+void UciListener::onDepth(int32_t depth) { host->sendLine("info depth %d", depth); }
+
+void UciListener::onCurrMove(Move move, int32_t number) {
+    char text[8];
+    formatMove(move, engine->position.chess960, text);
+    host->sendLine("info currmove %s currmovenumber %d", text, number);
+}
+
+void UciListener::onRootScore(int32_t score) { host->sendLine("info depth 0 score %d", score); }
+
+void UciListener::onInfoString(const char* text) { host->sendLine("info string %s", text); }
+
+void UciListener::onInputPending() {
+    std::string text;
+    if (!readInputLine(text)) {
+        // End of input is a "quit": nobody is left to read the result.
+        host->quit = 1;
+        engine->stopReason = STOP_ABORTED;
+        return;
+    }
+    host->handleInputLine(text);
+    if (host->quit && engine->stopReason == STOP_RUNNING) engine->stopReason = STOP_ABORTED;
+}
+
+void UciListener::reportBestMove(bool withPonder, bool holdBack) {
+    const int32_t chess960 = engine->position.chess960;
+    char best[8];
+    char ponder[8];
+    formatMove(engine->lastMove, chess960, best);
+    char line[sizeof owner->heldLine];
+    // A missing expected reply is left out rather than sent as "ponder 0000".
+    if (withPonder && engine->limits.ponderMove != noMove) {
+        formatMove(engine->limits.ponderMove, chess960, ponder);
+        std::snprintf(line, sizeof line, "bestmove %s ponder %s", best, ponder);
+    } else {
+        std::snprintf(line, sizeof line, "bestmove %s", best);
+    }
+    if (holdBack) {
+        std::memcpy(owner->heldLine, line, sizeof line);
+        owner->resultHeld = 1;
+    } else {
+        host->sendText(line);
+    }
+}
+
+void UciListener::onSearchEnd(int32_t reason) {
+    if (reason == STOP_ABORTED) {
+        if (host->newGamePending) {
+            engine->newGame();
+            host->bestMoveOwed = 0;
+            host->movesToGo = 40;
+            host->movesPerSession = 40;
+            engine->limits.movesToGo = 40;
+            host->newGamePending = 0;
+        }
+        if (host->bestMoveOwed) {
+            host->bestMoveOwed = 0;
+            reportBestMove(false, false);
+        }
+        return;
+    }
+    // A search that ended by itself while the GUI still thinks it runs (infinite, or
+    // pondering) keeps its answer until "stop" or "ponderhit" asks for it.
+    const bool endedByItself = owner->stopRequested == 0;
+    const bool ponderEnabled = host->ponderEnabled != 0;
+    if (reason == STOP_PONDER_DEPTH || reason == STOP_PONDER) {
+        reportBestMove(ponderEnabled, endedByItself);
+    } else {
+        const bool stillExpected =
+            engine->limits.mode == MODE_INFINITE || engine->limits.pondering != 0;
+        reportBestMove(ponderEnabled, endedByItself && stillExpected);
+    }
+}

@@ -1,0 +1,130 @@
+// UCI identification ("uci") and the options set through "setoption".
+#include <cstring>
+
+#include "app/host.h"
+#include "protocol/uci.h"
+#include "protocol/uci_text.h"
+#include "search/engine.h"
+
+using namespace ucitext;
+
+namespace {
+
+constexpr const char* ENGINE_VERSION = "1.9.2";
+constexpr int32_t HASH_MIN_MB = 1;
+constexpr int32_t HASH_MAX_MB = 2048;
+constexpr int32_t MULTI_PV_MAX = 32;
+constexpr int32_t ELO_MIN = 1000;
+constexpr int32_t ELO_MAX = 2600;
+
+const char* checkText(int32_t on) { return on ? "true" : "false"; }
+
+// The value of `option` in the name text: it must be followed by "value " and the value.
+const char* optionValue(const char* name, const char* option) {
+    const char* rest = keywordValue(name, option);
+    return rest != nullptr ? keywordValue(rest, "value ") : nullptr;
+}
+
+bool isTrue(const char* value) { return equals(value, "true"); }
+
+}  // namespace
+
+void UciProtocol::applyStrength(int32_t elo) {
+    // Taken as unsigned, so every negative value counts as very large.
+    uint32_t wanted = uint32_t(elo);
+    strengthElo = wanted > uint32_t(ELO_MAX) ? ELO_MAX : wanted < uint32_t(ELO_MIN) ? ELO_MIN : int32_t(wanted);
+    strengthLimited = limitStrength && strengthElo < ELO_MAX ? 1 : 0;
+}
+
+void UciProtocol::commandUci() {
+    host->sendLine("id name Mirelt %s %s", ENGINE_VERSION, host->wordSize);
+    host->sendText("id author Orlen Vastrade");
+    host->sendLine("option name Hash type spin default %d min %d max %d", host->Hash, HASH_MIN_MB,
+                   HASH_MAX_MB);
+    host->sendText("option name Ponder type check default false");
+    host->sendLine("option name OwnBook type check default %s", checkText(host->Book));
+    host->sendLine("option name Book File type string default %s", host->BookFile);
+    host->sendText("option name Clear Hash type button");
+    host->sendText("option name UCI_Chess960 type check default false");
+    host->sendLine("option name MultiPV type spin default 1 min 1 max %d", MULTI_PV_MAX);
+    host->sendLine("option name NullMovePruning type check default %s",
+                   checkText(host->UseNullMovePruning));
+    host->sendLine("option name LateMoveReduction type check default %s", checkText(host->UseLMR));
+    host->sendLine("option name UCI_LimitStrength type check default %s", checkText(host->UseStrength));
+    host->sendLine("option name UCI_Elo type spin default %d min %d max %d", host->StrengthELO, ELO_MIN,
+                   ELO_MAX);
+
+    engine->init(clampInt(host->Hash, HASH_MIN_MB, HASH_MAX_MB));
+    engine->newGame();
+    host->bestMoveOwed = 0;
+    resultHeld = 0;
+    // The defaults just announced are what the engine really uses.
+    engine->limits.nullMoveEnabled = host->UseNullMovePruning ? 1 : 0;
+    engine->limits.lmrEnabled = host->UseLMR ? 1 : 0;
+    limitStrength = host->UseStrength ? 1 : 0;
+    applyStrength(host->StrengthELO);
+    if (host->Book) {
+        if (!engine->loadBook(host->BookFile)) host->Book = 0;
+    } else {
+        engine->limits.bookEnabled = 0;
+        engine->book.clear();
+    }
+    host->sendText("uciok");
+}
+
+void UciProtocol::commandSetOption(const char* text) {
+    const char* name = keywordValue(text, "name ");
+    if (name == nullptr) return;
+    const char* value = nullptr;
+    SearchLimits& limits = engine->limits;
+    if ((value = optionValue(name, "Hash "))) {
+        int32_t megabytes = clampInt(parseInt32(value), HASH_MIN_MB, HASH_MAX_MB);
+        limits.hashMb = megabytes;
+        engine->tt.resize(megabytes);
+    } else if ((value = optionValue(name, "Ponder "))) {
+        if (isTrue(value)) {
+            limits.ponderEnabled = 1;
+            host->ponderEnabled = 1;
+        } else {
+            limits.ponderMove = noMove;
+            limits.ponderEnabled = 0;
+            limits.pondering = 0;
+            host->ponderEnabled = 0;
+        }
+    } else if ((value = optionValue(name, "NullMovePruning "))) {
+        limits.nullMoveEnabled = isTrue(value) ? 1 : 0;
+    } else if ((value = optionValue(name, "LateMoveReduction "))) {
+        limits.lmrEnabled = isTrue(value) ? 1 : 0;
+    } else if ((value = optionValue(name, "OwnBook "))) {
+        if (isTrue(value)) {
+            host->Book = 1;
+            loadBookFile();
+        } else {
+            host->Book = 0;
+            limits.bookEnabled = 0;
+            engine->book.clear();
+        }
+    } else if ((value = optionValue(name, "Book File "))) {
+        // A name that does not fit is refused rather than cut into another file's name.
+        if (std::strlen(value) >= sizeof host->BookFile) return;
+        std::strcpy(host->BookFile, value);
+        if (host->Book) loadBookFile();
+    } else if (const char* rest = keywordValue(name, "Clear ")) {
+        if (startsWith(rest, "Hash")) engine->tt.clear();
+    } else if ((value = optionValue(name, "MultiPV "))) {
+        engine->multiPv = clampInt(parseInt32(value), 1, MULTI_PV_MAX);
+    } else if ((value = optionValue(name, "UCI_Elo "))) {
+        applyStrength(parseInt32(value));
+    } else if ((value = optionValue(name, "UCI_LimitStrength "))) {
+        limitStrength = isTrue(value) ? 1 : 0;
+        applyStrength(strengthElo);
+    } else if ((value = optionValue(name, "UCI_Chess960 "))) {
+        engine->position.chess960 = isTrue(value) ? 1 : 0;
+    }
+}
+
+void UciProtocol::loadBookFile() {
+    if (engine->loadBook(host->BookFile)) return;
+    host->sendText("info string book file not found");
+    host->Book = 0;
+}

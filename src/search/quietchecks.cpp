@@ -1,0 +1,115 @@
+#include "search/quietchecks.h"
+
+#include <bit>
+
+#include "board/attacks.h"
+
+namespace {
+
+struct CheckWriter {
+    ScoredMove* out;
+    int32_t room;
+    int32_t count = 0;
+
+    void add(int32_t from, int32_t to, int32_t piece, Move flags = 0) {
+        if (count < room) out[count++] = ScoredMove{makeMove(from, to, piece, 0, 0, flags), 0};
+    }
+    void addAll(int32_t from, Bitboard targets, int32_t piece) {
+        while (targets) {
+            add(from, std::countr_zero(targets), piece);
+            targets &= targets - 1;
+        }
+    }
+};
+
+// Rank on which a pawn of `us` stands before its promoting push, and its double-push rank.
+int32_t seventhRank(int32_t us) { return us == WHITE ? 6 : 1; }
+int32_t startRank(int32_t us) { return us == WHITE ? 1 : 6; }
+int32_t pushStep(int32_t us) { return us == WHITE ? 8 : -8; }
+
+void addPawnPushes(const Position& pos, CheckWriter& writer, int32_t from, Bitboard targets, Bitboard empty) {
+    const int32_t us = pos.sideToMove;
+    const int32_t rank = rankOf(from);
+    if (rank == seventhRank(us)) return;
+    const int32_t single = from + pushStep(us);
+    if (targets & squareBB[single]) writer.add(from, single, PAWN);
+    if (rank == startRank(us) && (empty & squareBB[single])) {
+        const int32_t twice = single + pushStep(us);
+        if (targets & squareBB[twice]) writer.add(from, twice, PAWN, MOVE_DOUBLE_PUSH);
+    }
+}
+
+// Moves of the blocker on `from` to squares off the line it shields; returns nothing.
+void addBlockerMoves(const Position& pos, CheckWriter& writer, int32_t from, Bitboard targets, Bitboard empty) {
+    const int32_t piece = pos.board[from];
+    const Bitboard occupied = pos.occupied;
+    switch (piece) {
+    case PAWN: addPawnPushes(pos, writer, from, targets, empty); break;
+    case KNIGHT: writer.addAll(from, knightAttacks[from] & targets, piece); break;
+    case BISHOP: writer.addAll(from, bishopAttacks(from, occupied) & targets, piece); break;
+    case ROOK: writer.addAll(from, rookAttacks(from, occupied) & targets, piece); break;
+    case QUEEN: writer.addAll(from, queenAttacks(from, occupied) & targets, piece); break;
+    case KING: writer.addAll(from, kingAttacks[from] & targets, piece); break;
+    default: break;
+    }
+}
+
+}  // namespace
+
+int32_t generateQuietChecks(const Position& pos, ScoredMove* out, int32_t room) {
+    CheckWriter writer{out, room};
+    const int32_t us = pos.sideToMove;
+    const int32_t king = pos.kingSquare[pos.otherSide];
+    const Bitboard own = pos.byColour[us];
+    const Bitboard empty = ~pos.occupied;
+    const Bitboard* mine = pos.pieces[us];
+
+    Bitboard candidates = ((mine[ROOK] | mine[QUEEN]) & (rankMask[rankOf(king)] | fileMask[fileOf(king)])) |
+                          ((mine[BISHOP] | mine[QUEEN]) & (diagonalMask[king] | antiDiagonalMask[king]));
+    Bitboard blockers = 0;
+    while (candidates) {
+        const int32_t slider = std::countr_zero(candidates);
+        candidates &= candidates - 1;
+        const Bitboard between = betweenBB[king][slider];
+        const Bitboard inside = between & pos.occupied;
+        if (std::popcount(inside) != 1 || !(inside & own)) continue;
+        const int32_t from = std::countr_zero(inside);
+        blockers |= inside;
+        addBlockerMoves(pos, writer, from, empty & ~between, empty);
+    }
+
+    const Bitboard bishopLines = bishopAttacks(king, pos.occupied);
+    const Bitboard rookLines = rookAttacks(king, pos.occupied);
+    for (Bitboard b = mine[KNIGHT] & ~blockers; b; b &= b - 1) {
+        const int32_t from = std::countr_zero(b);
+        writer.addAll(from, knightAttacks[from] & knightAttacks[king] & empty, KNIGHT);
+    }
+    for (Bitboard b = mine[BISHOP] & ~blockers; b; b &= b - 1) {
+        const int32_t from = std::countr_zero(b);
+        writer.addAll(from, bishopAttacks(from, pos.occupied) & bishopLines & empty, BISHOP);
+    }
+    for (Bitboard b = mine[ROOK] & ~blockers; b; b &= b - 1) {
+        const int32_t from = std::countr_zero(b);
+        writer.addAll(from, rookAttacks(from, pos.occupied) & rookLines & empty, ROOK);
+    }
+    for (Bitboard b = mine[QUEEN] & ~blockers; b; b &= b - 1) {
+        const int32_t from = std::countr_zero(b);
+        writer.addAll(from, queenAttacks(from, pos.occupied) & (bishopLines | rookLines) & empty, QUEEN);
+    }
+
+    // A pawn of `us` attacks the king from the squares a pawn of the other colour on the king attacks.
+    const Bitboard checkSquares = pawnAttacks[pos.otherSide][king] & empty;
+    const Bitboard pawns = mine[PAWN] & ~(us == WHITE ? rankMask[6] : rankMask[1]);
+    for (Bitboard b = pawns; b; b &= b - 1) {
+        const int32_t from = std::countr_zero(b);
+        const int32_t to = from + pushStep(us);
+        if (checkSquares & squareBB[to]) writer.add(from, to, PAWN);
+    }
+    for (Bitboard b = mine[PAWN] & rankMask[startRank(us)]; b; b &= b - 1) {
+        const int32_t from = std::countr_zero(b);
+        const int32_t over = from + pushStep(us);
+        const int32_t to = over + pushStep(us);
+        if ((empty & squareBB[over]) && (checkSquares & squareBB[to])) writer.add(from, to, PAWN, MOVE_DOUBLE_PUSH);
+    }
+    return writer.count;
+}

@@ -1,0 +1,93 @@
+#include "tools/perft.h"
+
+#include "board/movegen.h"
+#include "board/position.h"
+
+namespace {
+
+// Fills `list` with the pseudo-legal moves of the side to move, evasions when in check.
+int32_t generateInto(const Position& position, MoveList& list) {
+    list.count = generateMoves(position, list.entries, isInCheck(position), MAX_MOVES);
+    return list.count;
+}
+
+// Whether the move just made left the mover's own king attacked.
+bool moverInCheck(const Position& position) {
+    return position.isSquareAttacked(position.kingSquare[position.otherSide], position.sideToMove) != 0;
+}
+
+bool hasLegalMove(Position& position, MoveList& list) {
+    const int32_t count = generateInto(position, list);
+    for (int32_t i = 0; i < count; i++) {
+        const Move move = list.entries[i].move;
+        UndoRecord undo;
+        position.doMove(move, undo);
+        const bool legal = !moverInCheck(position);
+        position.undoMove(move, undo);
+        if (legal) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void Perft::allocateMoveStack() {
+    moveStack.reset(new MoveList[PERFT_STACK_SIZE]);
+}
+
+void Perft::releaseMoveStack() {
+    moveStack.reset();
+}
+
+void Perft::zeroCounters() {
+    nodes = captures = enPassant = promotions = castles = checks = mates = 0;
+}
+
+void Perft::perft(int32_t depth) {
+    nodes += perftNodes(depth);
+}
+
+uint64_t Perft::perftNodes(int32_t depth) {
+    if (!isValidPerftDepth(depth) || !moveStack || position == nullptr) return 0;
+    Position& pos = *position;
+    MoveList& list = moveStack[depth];
+    const int32_t count = generateInto(pos, list);
+    uint64_t sum = 0;
+    for (int32_t i = 0; i < count; i++) {
+        const Move move = list.entries[i].move;
+        UndoRecord undo;
+        pos.doMove(move, undo);
+        if (!moverInCheck(pos)) sum += depth == 1 ? 1 : perftNodes(depth - 1);
+        pos.undoMove(move, undo);
+    }
+    return sum;
+}
+
+void Perft::run(int32_t depth) {
+    if (!isValidPerftDepth(depth) || !moveStack || position == nullptr) return;
+    Position& pos = *position;
+    MoveList& list = moveStack[depth];
+    const int32_t count = generateInto(pos, list);
+    for (int32_t i = 0; i < count; i++) {
+        const Move move = list.entries[i].move;
+        UndoRecord undo;
+        pos.doMove(move, undo);
+        if (!moverInCheck(pos)) {
+            if (depth > 1) {
+                run(depth - 1);
+            } else {
+                nodes++;
+                if (moveCaptured(move) != NO_PIECE) captures++;
+                if (isEnPassant(move)) enPassant++;
+                if (movePromotion(move) != NO_PIECE) promotions++;
+                if (isCastling(move)) castles++;
+                if (isInCheck(pos)) {
+                    checks++;
+                    // List 0 is free: no level of the walk above uses it.
+                    if (!hasLegalMove(pos, moveStack[0])) mates++;
+                }
+            }
+        }
+        pos.undoMove(move, undo);
+    }
+}

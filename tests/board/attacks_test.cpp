@@ -1,0 +1,177 @@
+// Attack tables against a plain ray walk, attack test, move validity and static exchange.
+#include <random>
+#include <set>
+
+#include "board_helpers.h"
+
+namespace {
+
+Bitboard slowSlider(int32_t sq, Bitboard occupancy, bool rook) {
+    const int32_t dirs[2][4][2] = {{{1, 1}, {1, -1}, {-1, 1}, {-1, -1}}, {{1, 0}, {-1, 0}, {0, 1}, {0, -1}}};
+    Bitboard result = 0;
+    for (const auto& d : dirs[rook]) {
+        for (int32_t r = rankOf(sq) + d[0], f = fileOf(sq) + d[1]; r >= 0 && r < 8 && f >= 0 && f < 8;
+             r += d[0], f += d[1]) {
+            result |= 1ULL << (r * 8 + f);
+            if (occupancy & (1ULL << (r * 8 + f))) break;
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+TEST(AttackTables, SliderLookupMatchesRayWalk) {
+    ensureAttackTables();
+    std::mt19937_64 rng(7);
+    for (int32_t sq = 0; sq < 64; ++sq) {
+        for (int32_t i = 0; i < 300; ++i) {
+            const Bitboard occupancy = rng() & rng();
+            ASSERT_EQ(bishopAttacks(sq, occupancy), slowSlider(sq, occupancy, false)) << sq;
+            ASSERT_EQ(rookAttacks(sq, occupancy), slowSlider(sq, occupancy, true)) << sq;
+        }
+    }
+    EXPECT_EQ(std::popcount(rookAttacks(A1, 0)), 14);
+    EXPECT_EQ(std::popcount(bishopAttacks(D4, 0)), 13);
+    EXPECT_EQ(rookAttacks(A1, 1ULL << A2) & fileMask[0], 1ULL << A2);
+    EXPECT_EQ(bishopAttackBase[63] + (1 << (32 - bishopShift[63])), 5248);
+    EXPECT_EQ(rookAttackBase[63] + (1 << (32 - rookShift[63])), 102400);
+}
+
+TEST(AttackTables, FixedRowsAndSmallTables) {
+    ensureAttackTables();
+    EXPECT_EQ(bishopMagicMask[A1], 0x0040201008040200ULL);
+    EXPECT_EQ(bishopMagicMask[D4], 0x0040221400142200ULL);
+    EXPECT_EQ(rookMagicMask[A1], 0x000101010101017EULL);
+    EXPECT_EQ(rookMagicMask[H8], 0x7E80808080808000ULL);
+    EXPECT_EQ(bishopMagic[D4], 0x0401000210052210ULL);
+    EXPECT_EQ(rookMagic[H8], 0x001424D11000409BULL);
+    EXPECT_EQ(bishopShift[D4], 23);
+    EXPECT_EQ(rookShift[D4], 22);
+    EXPECT_EQ(betweenBB[A1][H8], 0x0040201008040200ULL);
+    EXPECT_EQ(betweenBB[A1][B3], 0u);
+    EXPECT_EQ(betweenBB[E1][E2], 0u);
+    EXPECT_EQ(betweenBB[E1][E8], betweenBB[E8][E1]);
+    EXPECT_EQ(pawnAttacks[WHITE][H2], 1ULL << G3);
+    EXPECT_EQ(pawnAttacks[BLACK][A7], 1ULL << B6);
+    EXPECT_EQ(pawnAttacks[WHITE][A8], 0u);
+    EXPECT_EQ(std::popcount(knightAttacks[A1]), 2);
+    EXPECT_EQ(std::popcount(kingAttacks[E4]), 8);
+    EXPECT_EQ(diagonalMask[A1], 0x8040201008040201ULL);
+    EXPECT_EQ(antiDiagonalMask[H1], 0x0102040810204080ULL);
+}
+
+TEST(AttackTest, QueenFoundOnBothLines) {
+    const Position diagonal = loadFen("4k3/8/8/8/8/8/1q6/4K3 w - - 0 1");
+    EXPECT_EQ(diagonal.isSquareAttacked(C1, BLACK), 1);
+    EXPECT_EQ(diagonal.isSquareAttacked(B8, BLACK), 1);
+    EXPECT_EQ(diagonal.isSquareAttacked(H2, BLACK), 1);
+    EXPECT_EQ(diagonal.isSquareAttacked(D4, WHITE), 0);
+    const Position blocked = loadFen("4k3/8/8/8/8/2N5/1q2P3/4K3 w - - 0 1");
+    EXPECT_EQ(blocked.isSquareAttacked(C3, BLACK), 1);
+    EXPECT_EQ(blocked.isSquareAttacked(D4, BLACK), 0);
+    EXPECT_EQ(blocked.isSquareAttacked(E2, BLACK), 1);
+    EXPECT_EQ(blocked.isSquareAttacked(F2, BLACK), 0);
+}
+
+// Every move word a generator could produce here is accepted, every other word refused.
+TEST(MoveValidity, AcceptsExactlyTheGeneratedWords) {
+    const char* fens[] = {
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+        "rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 1",
+        "bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w HFhf - 2 9",
+        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+    };
+    std::mt19937 rng(99);
+    for (const char* fen : fens) {
+        Position p = loadFen(fen);
+        std::set<Move> pool;
+        for (int32_t game = 0; game < 8; ++game) {
+            Position walk = p;
+            for (int32_t ply = 0; ply < 40; ++ply) {
+                ScoredMove list[MAX_MOVES];
+                int32_t n = generateCaptures(walk, list);
+                n += generateQuiets(walk, list + n, MAX_MOVES - n);
+                const std::set<Move> generated = [&] {
+                    std::set<Move> s;
+                    for (int32_t i = 0; i < n; ++i) s.insert(list[i].move);
+                    return s;
+                }();
+                for (int32_t i = 0; i < n; ++i) {
+                    const Move m = list[i].move;
+                    pool.insert(m);
+                    // Mutations: other flags, promotions, captured types, from-squares.
+                    pool.insert(m ^ MOVE_DOUBLE_PUSH);
+                    pool.insert(m ^ MOVE_EN_PASSANT);
+                    pool.insert(m ^ MOVE_CASTLING);
+                    pool.insert(m ^ (Move(QUEEN) << 18));
+                    pool.insert(m ^ (Move(rng() % 8) << 15));
+                    pool.insert(m ^ Move(rng() % 64));
+                    pool.insert(m | (1u << 24));
+                }
+                for (Move m : pool)
+                    ASSERT_EQ(walk.isPseudoLegal(m), generated.count(m) ? 1 : 0)
+                        << fen << " ply " << ply << " move " << std::hex << m;
+                ScoredMove legal[MAX_MOVES];
+                const int32_t k = generateLegalMoves(walk, legal, isInCheck(walk));
+                if (k == 0) break;
+                UndoRecord undo;
+                walk.doMove(legal[rng() % uint32_t(k)].move, undo);
+            }
+        }
+    }
+}
+
+TEST(MoveValidity, CastlingChecks) {
+    const Move whiteShort = makeMove(E1, H1, KING, 0, 0, MOVE_CASTLING);
+    EXPECT_EQ(loadFen("4k3/8/8/8/8/8/8/4K2R w K - 0 1").isPseudoLegal(whiteShort), 1);
+    EXPECT_EQ(loadFen("4k3/8/8/8/8/8/8/4K2R w - - 0 1").isPseudoLegal(whiteShort), 0);
+    EXPECT_EQ(loadFen("4k3/8/8/8/8/8/8/4K1NR w K - 0 1").isPseudoLegal(whiteShort), 0);
+    EXPECT_EQ(loadFen("4r1k1/8/8/8/8/8/8/4K2R w K - 0 1").isPseudoLegal(whiteShort), 0);
+    Position moved = loadFen("4k3/8/8/8/8/8/8/4K2R w K - 0 1");
+    moved.pieces[WHITE][ROOK] = 0;  // the rook is gone while the right stayed
+    EXPECT_EQ(moved.isPseudoLegal(whiteShort), 0);
+    // Chess960: king already on g1, f1 empty and g1 safe.
+    EXPECT_EQ(loadFen("4k3/8/8/8/8/8/8/6KR w H - 0 1").isPseudoLegal(makeMove(G1, H1, KING, 0, 0, MOVE_CASTLING)), 1);
+    EXPECT_EQ(loadFen("4k3/8/8/8/8/8/8/5NKR w H - 0 1").isPseudoLegal(makeMove(G1, H1, KING, 0, 0, MOVE_CASTLING)), 0);
+    // A stale capture whose target changed type, or whose piece left.
+    const Position p = loadFen("4k3/8/8/3n4/8/8/8/3RK3 w - - 0 1");
+    EXPECT_EQ(p.isPseudoLegal(makeMove(D1, D5, ROOK, KNIGHT)), 1);
+    EXPECT_EQ(p.isPseudoLegal(makeMove(D1, D5, ROOK, BISHOP)), 0);
+    EXPECT_EQ(p.isPseudoLegal(makeMove(D1, D5, QUEEN, KNIGHT)), 0);
+    EXPECT_EQ(p.isPseudoLegal(noMove), 0);
+    // Never a capture of the king.
+    EXPECT_EQ(loadFen("3k4/8/8/8/8/8/8/3RK3 w - - 0 1").isPseudoLegal(makeMove(D1, D8, ROOK, KING)), 0);
+}
+
+TEST(StaticExchange, HandMadeExchanges) {
+    struct Case {
+        const char* fen;
+        int32_t from, to;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {"4k3/8/8/3n4/4P3/8/8/4K3 w - - 0 1", E4, D5, 325},          // undefended knight
+        {"4k3/8/2p5/3p4/4P3/8/8/4K3 w - - 0 1", E4, D5, 0},          // pawn for pawn
+        {"4k3/8/2p5/3p4/8/8/8/3QK3 w - - 0 1", D1, D5, -875},        // queen for pawn
+        {"4k3/8/2p5/3n4/4K3/8/8/8 w - - 0 1", E4, D5, 325 - 5000},   // king takes defended piece
+        {"4k3/3r4/8/3p4/8/8/3R4/3RK3 w - - 0 1", D2, D5, 100},       // the rook behind counts (x-ray)
+        {"3rk3/3r4/8/3p4/8/8/3R4/3RK3 w - - 0 1", D2, D5, -400},     // doubled rooks on both sides
+        {"4k3/8/2p5/3p4/4P3/5B2/8/4K3 w - - 0 1", E4, D5, 100},      // bishop behind the pawn
+        {"4k3/8/8/8/8/1p6/8/2B1K3 w - - 0 1", C1, D2, 0},            // quiet move to a safe square
+        {"4k3/8/8/2p5/8/8/8/3RK3 w - - 0 1", D1, D4, -500},          // quiet move onto a pawn's target
+        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", E5, D6, 100},          // en passant
+        {"1r2k3/P7/8/8/8/8/8/4K3 w - - 0 1", A7, B8, 500},           // promotion adds nothing
+    };
+    for (const Case& c : cases) {
+        Position p = loadFen(c.fen);
+        Move move = noMove;
+        ScoredMove list[MAX_MOVES];
+        const int32_t n = generateMoves(p, list, isInCheck(p));
+        for (int32_t i = 0; i < n; ++i)
+            if (moveFrom(list[i].move) == c.from && moveTo(list[i].move) == c.to) move = list[i].move;
+        ASSERT_NE(move, noMove) << c.fen;
+        EXPECT_EQ(p.see(move), c.expected) << c.fen;
+    }
+}

@@ -1,0 +1,183 @@
+// Position set-up, keys, and make/unmake restoring every field.
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "board_helpers.h"
+
+TEST(PositionKeys, StartPositionMatchesPublishedKeys) {
+    ensureAttackTables();
+    Position p;
+    p.reset();
+    p.setStartPosition();
+    EXPECT_EQ(p.key, 0x520580D74CABA998ULL);
+    EXPECT_EQ(p.pawnKey, 0xEF643218E36C26CAULL);
+    EXPECT_EQ(zobristPieceSquare[PAWN][WHITE][E2], 0x562F36FAE610A2E1ULL);
+    EXPECT_EQ(zobristEnPassant[0], 0x9052FED81A8CA4FAULL);
+    EXPECT_EQ(zobristCastling[0], 0u);
+    EXPECT_EQ(zobristCastling[15], 0x1DCD312055710B91ULL);
+    EXPECT_EQ(zobristCastling[3], zobristCastling[1] ^ zobristCastling[2]);
+    EXPECT_EQ(p.material[WHITE], 4075);
+    EXPECT_EQ(p.material[BLACK], 4075);
+    EXPECT_EQ(p.phase, 24);
+    EXPECT_EQ(p.materialKey, 0x0001222800012228ULL);
+    EXPECT_EQ(p.castlingRights, 15);
+    EXPECT_TRUE(isConsistent(p));
+    EXPECT_EQ(fenOf(p), "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 0");
+}
+
+TEST(PositionKeys, ZobristKeysAreDistinctAndNonZero) {
+    std::vector<uint64_t> keys;
+    for (int32_t type = PAWN; type <= KING; ++type)
+        for (int32_t colour = 0; colour < 2; ++colour)
+            for (int32_t sq = 0; sq < 64; ++sq) keys.push_back(zobristPieceSquare[type][colour][sq]);
+    for (uint64_t k : zobristEnPassant) keys.push_back(k);
+    keys.push_back(zobristSideToMove);
+    std::sort(keys.begin(), keys.end());
+    EXPECT_NE(keys.front(), 0u);
+    EXPECT_EQ(std::adjacent_find(keys.begin(), keys.end()), keys.end());
+    for (int32_t sq = 0; sq < 64; ++sq) {
+        EXPECT_EQ(zobristPieceSquare[0][WHITE][sq], 0u);
+        EXPECT_EQ(zobristPieceSquare[7][BLACK][sq], 0u);
+    }
+}
+
+TEST(PositionKeys, SideToMoveDiffersBySideKey) {
+    const Position white = loadFen("4k3/8/8/8/8/8/8/4K3 w - - 0 1");
+    const Position black = loadFen("4k3/8/8/8/8/8/8/4K3 b - - 0 1");
+    EXPECT_EQ(white.key ^ black.key, zobristSideToMove);
+}
+
+TEST(PositionKeys, ResetIsDefinedEmptyState) {
+    Position p;
+    p.setStartPosition();
+    p.chess960 = 1;
+    p.reset();
+    EXPECT_EQ(p.occupied, 0u);
+    EXPECT_EQ(p.key, 0u);
+    EXPECT_EQ(p.chess960, 0);
+    EXPECT_EQ(p.sideToMove, WHITE);
+    EXPECT_EQ(p.castlingRights, 15);
+    EXPECT_EQ(p.kingSquare[BLACK], E8);
+    EXPECT_EQ(p.kingSquare[WHITE], E1);
+}
+
+namespace {
+
+Move findMove(Position& p, int32_t from, int32_t to, int32_t promotion = 0) {
+    ScoredMove list[MAX_MOVES];
+    const int32_t n = generateLegalMoves(p, list, isInCheck(p));
+    for (int32_t i = 0; i < n; ++i)
+        if (moveFrom(list[i].move) == from && moveTo(list[i].move) == to && movePromotion(list[i].move) == promotion)
+            return list[i].move;
+    return noMove;
+}
+
+}  // namespace
+
+TEST(MakeMove, DoublePushSetsEnPassantFileWithoutCapturer) {
+    Position p = loadFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+    const uint64_t before = p.key;
+    UndoRecord undo;
+    const Move e4 = findMove(p, E2, E4);
+    ASSERT_EQ(e4, 0x40170Cu);
+    p.doMove(e4, undo);
+    EXPECT_EQ(p.epFile, 5);
+    EXPECT_TRUE(isConsistent(p));
+    EXPECT_EQ(p.key, before ^ zobristPieceSquare[PAWN][WHITE][E2] ^ zobristPieceSquare[PAWN][WHITE][E4] ^
+                         zobristEnPassant[4] ^ zobristSideToMove);
+}
+
+TEST(MakeMove, RightsFollowKingAndRookMovesAndCaptures) {
+    Position p = loadFen("r3k2r/8/8/8/8/8/6b1/R3K2R b KQkq - 0 1");
+    UndoRecord undo;
+    // Bishop takes the h1 rook: White loses the king-side right only.
+    p.doMove(findMove(p, G2, H1), undo);
+    EXPECT_EQ(p.castlingRights, 2 | 4 | 8);
+    UndoRecord undo2;
+    p.doMove(findMove(p, A1, A8), undo2);
+    EXPECT_EQ(p.castlingRights, 4);
+    EXPECT_TRUE(isConsistent(p));
+    UndoRecord undo3;
+    p.doMove(findMove(p, E8, F7), undo3);
+    EXPECT_EQ(p.castlingRights, 0);
+    EXPECT_TRUE(isConsistent(p));
+}
+
+TEST(MakeMove, Chess960CastlingEndSquaresAndUndo) {
+    struct Case {
+        const char* fen;
+        int32_t king, rook, kingEnd, rookEnd;
+    };
+    const Case cases[] = {
+        {"4k3/8/8/8/8/8/8/5KR1 w G - 0 1", F1, G1, G1, F1},
+        {"4k3/8/8/8/8/8/8/6KR w H - 0 1", G1, H1, G1, F1},
+        {"4k3/8/8/8/8/8/8/3KR3 w E - 0 1", D1, E1, G1, F1},
+        {"rk6/8/8/8/8/8/8/4K3 b a - 0 1", B8, A8, C8, D8},
+        {"4k3/8/8/8/8/8/8/2RK4 w C - 0 1", D1, C1, C1, D1},
+        {"1r1k4/8/8/8/8/8/8/4K3 b b - 0 1", D8, B8, C8, D8},
+    };
+    for (const Case& c : cases) {
+        Position p = loadFen(c.fen);
+        const Position before = p;
+        const Move castle = findMove(p, c.king, c.rook);
+        ASSERT_TRUE(isCastling(castle)) << c.fen;
+        UndoRecord undo;
+        p.doMove(castle, undo);
+        EXPECT_EQ(p.board[c.kingEnd], KING) << c.fen;
+        EXPECT_EQ(p.board[c.rookEnd], ROOK) << c.fen;
+        EXPECT_EQ(p.kingSquare[p.otherSide], c.kingEnd);
+        EXPECT_EQ(std::popcount(p.occupied), 3) << c.fen;
+        EXPECT_TRUE(isConsistent(p)) << c.fen;
+        p.undoMove(castle, undo);
+        EXPECT_TRUE(samePosition(p, before)) << c.fen;
+    }
+}
+
+TEST(MakeMove, PromotionCaptureMaterial) {
+    Position p = loadFen("1r2k3/P7/8/8/8/8/8/4K3 w - - 0 1");
+    const Move m = findMove(p, A7, B8, QUEEN);
+    ASSERT_NE(m, noMove);
+    UndoRecord undo;
+    p.doMove(m, undo);
+    EXPECT_EQ(p.material[WHITE], 975);
+    EXPECT_EQ(p.material[BLACK], 0);
+    EXPECT_EQ(p.pawnKey, 0u);
+    EXPECT_TRUE(isConsistent(p));
+}
+
+// Random games: after every move the incremental state equals a recomputation, and unmaking
+// the whole line restores the position byte for byte.
+TEST(MakeMove, RandomGamesStayConsistentAndUnwind) {
+    const char* starts[] = {
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+        "bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w HFhf - 2 9",
+        "1rqbkrbn/1ppppp1p/1n6/p1N3p1/8/2P4P/PP1PPPP1/1RQBKRBN w FBfb - 0 9",
+    };
+    std::mt19937 rng(12345);
+    for (const char* fen : starts) {
+        for (int32_t game = 0; game < 20; ++game) {
+            Position p = loadFen(fen);
+            const Position start = p;
+            Move moves[120];
+            UndoRecord undos[120];
+            int32_t played = 0;
+            while (played < 120) {
+                ScoredMove list[MAX_MOVES];
+                const int32_t n = generateLegalMoves(p, list, isInCheck(p));
+                if (n == 0) break;
+                moves[played] = list[rng() % uint32_t(n)].move;
+                p.doMove(moves[played], undos[played]);
+                ASSERT_TRUE(isConsistent(p)) << fen << " after " << played;
+                ++played;
+            }
+            while (played > 0) {
+                --played;
+                p.undoMove(moves[played], undos[played]);
+            }
+            EXPECT_TRUE(samePosition(p, start)) << fen;
+        }
+    }
+}

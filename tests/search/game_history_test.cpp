@@ -1,0 +1,78 @@
+// Taking back game moves and growing the game and key histories together.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "search/engine.h"
+
+namespace {
+
+class GameHistoryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        engine = std::make_unique<Engine>();
+        engine->init(1);
+        engine->newGame();
+    }
+    std::unique_ptr<Engine> engine;
+};
+
+}  // namespace
+
+TEST_F(GameHistoryTest, UndoOnEmptyGameChangesNothing) {
+    const uint64_t key = engine->position.key;
+    EXPECT_EQ(engine->undoLastMove(), 0);
+    EXPECT_EQ(engine->position.key, key);
+    EXPECT_EQ(engine->gameHistoryCount, 0);
+}
+
+TEST_F(GameHistoryTest, UndoRestoresPositionCountsAndLastMove) {
+    Position start = engine->position;
+    ASSERT_EQ(engine->playMoveList("e2e4 e7e5 g1f3"), 1);
+    EXPECT_EQ(engine->undoLastMove(), 1);
+    EXPECT_EQ(engine->gameHistoryCount, 2);
+    EXPECT_EQ(engine->keyHistoryCount, 2);
+    EXPECT_EQ(moveTo(engine->lastMove), E5);
+    EXPECT_EQ(engine->undoLastMove(), 1);
+    EXPECT_EQ(engine->undoLastMove(), 1);
+    EXPECT_EQ(engine->gameHistoryCount, 0);
+    EXPECT_EQ(engine->keyHistoryCount, 0);
+    EXPECT_EQ(engine->lastMove, noMove);
+    EXPECT_EQ(engine->position.key, start.key);
+    EXPECT_EQ(engine->position.occupied, start.occupied);
+    EXPECT_EQ(engine->position.castlingRights, 15);
+    EXPECT_EQ(engine->position.epFile, 0);
+}
+
+TEST_F(GameHistoryTest, GrowthKeepsRecordsAndKeyRoomForASearch) {
+    const char* shuffle[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
+    for (int32_t i = 0; i < 512; ++i) ASSERT_EQ(engine->playMoveText(shuffle[i % 4]), 1);
+    EXPECT_EQ(engine->gameHistoryCapacity, 512);
+    const UndoRecord first = engine->gameHistory[0];
+    ASSERT_EQ(engine->playMoveText(shuffle[0]), 1);
+    EXPECT_EQ(engine->gameHistoryCapacity, 1024);
+    EXPECT_EQ(engine->gameHistory[0].key, first.key);
+    EXPECT_EQ(engine->gameHistory[0].move, first.move);
+    EXPECT_EQ(engine->keyHistory[512], engine->gameHistory[512].key);
+    // The key history always has room for a full search path beyond the game.
+    for (int32_t i = 0; i < KEY_HISTORY_SLACK; ++i) engine->keyHistory[engine->keyHistoryCount + i] = 0;
+    for (int32_t i = 0; i < 513; ++i) ASSERT_EQ(engine->undoLastMove(), 1);
+    Position start;
+    start.reset();
+    start.setStartPosition();
+    EXPECT_EQ(engine->position.key, start.key);
+}
+
+TEST_F(GameHistoryTest, GrowFromNothingAfterRelease) {
+    delete[] engine->gameHistory;
+    delete[] engine->keyHistory;
+    engine->gameHistory = nullptr;
+    engine->keyHistory = nullptr;
+    engine->gameHistoryCapacity = 0;
+    engine->gameHistoryCount = 0;
+    engine->keyHistoryCount = 0;
+    engine->growUndoStack();
+    EXPECT_EQ(engine->gameHistoryCapacity, 512);
+    ASSERT_EQ(engine->playMoveText("e2e4"), 1);
+    EXPECT_EQ(engine->undoLastMove(), 1);
+}
