@@ -61,12 +61,12 @@ const int32_t kingSteps[8][2] = {{-1, -1}, {-1, 0}, {-1, 1}, {0, -1}, {0, 1}, {1
 const int32_t bishopDirs[4][2] = {{1, 1}, {1, -1}, {-1, 1}, {-1, -1}};
 const int32_t rookDirs[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
 
-void fillSliderTable(Bitboard* table, int32_t* base, MagicEntry* entries, const Bitboard* masks,
-                     const uint64_t* magics, const int32_t* shifts, const int32_t (*dirs)[2]) {
+void fillSliderTable(Bitboard* table, int32_t* base, const Bitboard* masks, const uint64_t* magics,
+                     const int32_t* shifts, const int32_t (*dirs)[2]) {
     int32_t offset = 0;
     for (int32_t sq = 0; sq < 64; ++sq) {
         base[sq] = offset;
-        entries[sq] = {table + offset, masks[sq], uint32_t(magics[sq]), uint32_t(magics[sq] >> 32), shifts[sq]};
+
         const Bitboard mask = masks[sq];
         Bitboard subset = 0;
         do {
@@ -77,9 +77,28 @@ void fillSliderTable(Bitboard* table, int32_t* base, MagicEntry* entries, const 
     }
 }
 
+// Points each square's lookup entry at its block; the blocks are zero until the tables are built.
+void linkMagicEntries(const Bitboard* table, MagicEntry* entries, const Bitboard* masks, const uint64_t* magics,
+                      const int32_t* shifts) {
+    int32_t offset = 0;
+    for (int32_t sq = 0; sq < 64; ++sq) {
+        entries[sq] = {table + offset, masks[sq], uint32_t(magics[sq]), uint32_t(magics[sq] >> 32), shifts[sq]};
+        offset += int32_t(1) << (32 - shifts[sq]);
+    }
+}
+
+void linkAllMagicEntries() {
+    linkMagicEntries(bishopAttackTable, bishopMagicEntries, bishopMagicMask, bishopMagic, bishopShift);
+    linkMagicEntries(rookAttackTable, rookMagicEntries, rookMagicMask, rookMagic, rookShift);
+}
+
+// Lookups made before initAttackTables read empty sets instead of following null pointers.
+const bool magicEntriesLinked = (linkAllMagicEntries(), true);
+
 }  // namespace
 
 void initAttackTables() {
+    linkAllMagicEntries();
     for (int32_t sq = 0; sq < 64; ++sq) {
         squareBB[sq] = 1ULL << sq;
         squareBBInverse[sq] = ~squareBB[sq];
@@ -116,7 +135,6 @@ void initAttackTables() {
     }
     for (Bitboard& entry : bishopAttackTable) entry = 0;
     for (Bitboard& entry : rookAttackTable) entry = 0;
-    fillSliderTable(bishopAttackTable, bishopAttackBase, bishopMagicEntries, bishopMagicMask, bishopMagic, bishopShift,
-                    bishopDirs);
-    fillSliderTable(rookAttackTable, rookAttackBase, rookMagicEntries, rookMagicMask, rookMagic, rookShift, rookDirs);
+    fillSliderTable(bishopAttackTable, bishopAttackBase, bishopMagicMask, bishopMagic, bishopShift, bishopDirs);
+    fillSliderTable(rookAttackTable, rookAttackBase, rookMagicMask, rookMagic, rookShift, rookDirs);
 }
