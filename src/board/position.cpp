@@ -235,45 +235,37 @@ void Position::undoMove(Move move, const UndoRecord& undo) {
         phaseByColour[us] -= phaseWeight[promotion];
     }
 
+    Bitboard occ = occupied;
+    Bitboard mine = byColour[us] ^ bit(destination);
     pieces[us][lifted] ^= bit(destination);
-    byColour[us] ^= bit(destination);
-    if (!captured || isEnPassant(move)) {
-        occupied ^= bit(destination);
-        board[destination] = 0;
-    }
+    const bool destinationEmptied = !captured || isEnPassant(move);
+    if (destinationEmptied) occ ^= bit(destination);
 
+    int32_t capturedSquare = destination;
     if (captured) {
         materialKey += materialKeyIncrement[them][captured];
         material[them] += pieceValue[captured];
         phaseByColour[them] += phaseWeight[captured];
-        int32_t square = destination;
         if (isEnPassant(move)) {
-            square = destination + epCaptureOffset[us];
-            occupied |= bit(square);
+            capturedSquare = destination + epCaptureOffset[us];
+            occ |= bit(capturedSquare);
         }
-        byColour[them] |= bit(square);
-        pieces[them][captured] |= bit(square);
-        board[square] = uint8_t(captured);
+        byColour[them] |= bit(capturedSquare);
+        pieces[them][captured] |= bit(capturedSquare);
     }
 
     if (moving == KING) {
         if (isCastling(move)) {
-            occupied ^= bit(rookEnd);
-            byColour[us] ^= bit(rookEnd);
-            pieces[us][ROOK] ^= bit(rookEnd);
-            occupied |= bit(to);
-            byColour[us] |= bit(to);
-            pieces[us][ROOK] |= bit(to);
-            board[rookEnd] = 0;
-            board[to] = ROOK;
+            occ = (occ ^ bit(rookEnd)) | bit(to);
+            mine = (mine ^ bit(rookEnd)) | bit(to);
+            pieces[us][ROOK] = (pieces[us][ROOK] ^ bit(rookEnd)) | bit(to);
         }
         kingSquare[us] = from;
     }
 
-    occupied |= bit(from);
-    byColour[us] |= bit(from);
+    occupied = occ | bit(from);
+    byColour[us] = mine | bit(from);
     pieces[us][moving] |= bit(from);
-    board[from] = uint8_t(moving);
 
     phase = phaseByColour[BLACK] + phaseByColour[WHITE];
     key = undo.key;
@@ -281,4 +273,13 @@ void Position::undoMove(Move move, const UndoRecord& undo) {
     castlingRights = undo.castlingRights;
     epFile = undo.epFile;
     rule50 = undo.rule50;
+
+    // Board bytes last, in the order that serves king and rook swapping squares.
+    if (destinationEmptied) board[destination] = 0;
+    if (captured) board[capturedSquare] = uint8_t(captured);
+    if (isCastling(move)) {
+        board[rookEnd] = 0;
+        board[to] = ROOK;
+    }
+    board[from] = uint8_t(moving);
 }

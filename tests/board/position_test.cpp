@@ -48,20 +48,6 @@ TEST(PositionKeys, SideToMoveDiffersBySideKey) {
     EXPECT_EQ(white.key ^ black.key, zobristSideToMove);
 }
 
-TEST(PositionKeys, ResetIsDefinedEmptyState) {
-    Position p;
-    p.setStartPosition();
-    p.chess960 = 1;
-    p.reset();
-    EXPECT_EQ(p.occupied, 0u);
-    EXPECT_EQ(p.key, 0u);
-    EXPECT_EQ(p.chess960, 0);
-    EXPECT_EQ(p.sideToMove, WHITE);
-    EXPECT_EQ(p.castlingRights, 15);
-    EXPECT_EQ(p.kingSquare[BLACK], E8);
-    EXPECT_EQ(p.kingSquare[WHITE], E1);
-}
-
 namespace {
 
 Move findMove(Position& p, int32_t from, int32_t to, int32_t promotion = 0) {
