@@ -13,7 +13,7 @@
 
 namespace {
 
-// One write per line, so a line never interleaves with other output.
+// Flushed at once, so the reader sees every line as soon as it is sent.
 void writeLine(const char* text, size_t length) {
     std::fwrite(text, 1, length, stdout);
     std::fputc('\n', stdout);

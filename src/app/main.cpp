@@ -12,12 +12,12 @@
 #include "protocol/protocol.h"
 #include "search/engine.h"
 #include "search/limits.h"
+#include "tools/perft.h"
 
 namespace {
 
 constexpr const char* VERSION = "1.9.2";
 constexpr const char* WORD_SIZE = "32 bits";
-constexpr int32_t MAX_PERFT_DEPTH = 127;
 
 // Sentinel of runCommandLine: no tool ran, go on to the protocol mode.
 constexpr int PROTOCOL_MODE = -1;
@@ -79,8 +79,8 @@ int runPerftTool(ProtocolHost& host, PerftCommand command, int argc, char** argv
     const bool withFen = argc == 5 && std::strcmp(argv[3], "-fen") == 0;
     if (argc != 3 && !withFen) return PROTOCOL_MODE;
     const int32_t depth = parseInt32(argv[2]);
-    if (depth < 1 || depth > MAX_PERFT_DEPTH) {
-        std::fprintf(stderr, "%s: depth '%s' is not a number from 1 to %d\n", argv[1], argv[2], MAX_PERFT_DEPTH);
+    if (!isValidPerftDepth(depth)) {
+        std::fprintf(stderr, "%s: depth '%s' is not a number from 1 to %d\n", argv[1], argv[2], PERFT_MAX_DEPTH);
         shutdown(host, false);
         return 1;
     }
@@ -122,8 +122,11 @@ int runCommandLine(ProtocolHost& host, int argc, char** argv) {
 void runReadLoop(ProtocolHost& host) {
     std::string text;
     while (!host.quit) {
-        // End of input ends the program as "quit" does.
-        if (!readInputLine(text)) break;
+        // End of input is a "quit" for the current front end, which may still owe an answer.
+        if (!readInputLine(text)) {
+            if (host.protocol) host.protocol->handleCommand("quit");
+            break;
+        }
         host.handleInputLine(text);
     }
 }

@@ -121,17 +121,19 @@ Move buildMove(const Position& position, int32_t from, int32_t to, int32_t promo
         if (rankDistance == 2 || rankDistance == -2) flags |= MOVE_DOUBLE_PUSH;
     } else if (piece == KING && from == position.castleKingFrom[us]) {
         int32_t rookTo = to;
-        const int32_t backRank = backRankOf(us);
-        if (!position.chess960 && rankOf(to) == backRank) {
-            if (fileOf(to) == 6) rookTo = position.castleRookKingSide[us];
-            if (fileOf(to) == 2) rookTo = position.castleRookQueenSide[us];
-        }
+        const bool castlingTarget = !position.chess960 && rankOf(to) == backRankOf(us) &&
+                                    (fileOf(to) == 6 || fileOf(to) == 2);
+        if (castlingTarget)
+            rookTo = fileOf(to) == 6 ? position.castleRookKingSide[us] : position.castleRookQueenSide[us];
         const bool towardsCastlingRook =
             rookTo == position.castleRookKingSide[us] || rookTo == position.castleRookQueenSide[us];
         if (towardsCastlingRook && holdsOwnRook(position, rookTo, us)) {
+            // A promotion letter on castling text makes it no move at all.
+            if (promotion != NO_PIECE) return noMove;
             return makeMove(from, rookTo, KING, NO_PIECE, NO_PIECE, MOVE_CASTLING);
         }
-        // Not a castling after all: the text's own square stands, never the rook's square.
+        // Text naming the king's castling square means castling or nothing, never a plain king move.
+        if (castlingTarget) return noMove;
     }
     return makeMove(from, to, piece, captured, promotion, flags);
 }

@@ -27,8 +27,9 @@ int32_t parseSquare(const char* text);
 
 // Move word for from/to squares and a promotion type (0 for none) in `position`: fills in the
 // moving and captured types and the castling, e.p. and double-push flags. Returns noMove when
-// the text cannot denote a move of the side to move (empty or foreign from-square, or castling
-// text whose king and rook are not there). Legality is the caller's test.
+// the text cannot denote a move of the side to move (empty or foreign from-square, castling
+// text whose king and rook are not there, a king move to its castling square that is no
+// castling). Legality is the caller's test.
 Move buildMove(const Position& position, int32_t from, int32_t to, int32_t promotion);
 
 // The side to move's castling word for "O-O" (queenSide 0) or "O-O-O" (queenSide 1);

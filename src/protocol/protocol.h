@@ -17,10 +17,3 @@ public:
     // Returns 1 to go on, 0 to end the program.
     virtual int32_t handleCommand(const char* /*line*/) { return 1; }
 };
-
-// Listener fields shared by the front ends' listeners.
-template <class Owner>
-struct ListenerLinks {
-    Owner* owner = nullptr;
-    ProtocolHost* host = nullptr;
-};

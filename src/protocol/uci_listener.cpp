@@ -145,6 +145,7 @@ void UciListener::onSearchEnd(int32_t reason) {
     const bool endedByItself = owner->stopRequested == 0;
     const bool ponderEnabled = host->ponderEnabled != 0;
     if (reason == STOP_PONDER_DEPTH || reason == STOP_PONDER) {
+        // A "stop" is always answered, even with the Ponder option since switched off.
         reportBestMove(ponderEnabled, endedByItself);
     } else {
         const bool stillExpected =

@@ -38,7 +38,7 @@ bool isLosingCapture(const Position& position, Move move) {
 void enterBadCaptureStage(MoveList& list) {
     list.stage = PICK_BAD_CAPTURES;
     list.count = list.badCaptureSlot;
-    list.nextIndex = MAX_MOVES - 1;
+    list.nextIndex = MOVE_LIST_CAPACITY - 1;
 }
 
 }  // namespace
@@ -67,7 +67,7 @@ Move pickNextMove(const Engine& engine, MoveList& list, const Position& position
             break;
 
         case PICK_GENERATE_CAPTURES:
-            list.badCaptureSlot = MAX_MOVES - 1;
+            list.badCaptureSlot = MOVE_LIST_CAPACITY - 1;
             list.nextIndex = 0;
             list.count = generateCaptures(position, list.entries, MAX_MOVES);
             if (list.count == 0) {

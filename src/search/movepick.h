@@ -55,7 +55,7 @@ inline void startPicking(MoveList& list, int32_t ply, Move hashMove, bool inChec
     list.hashMove = hashMove;
     list.count = 0;
     list.nextIndex = 0;
-    list.badCaptureSlot = MAX_MOVES - 1;
+    list.badCaptureSlot = MOVE_LIST_CAPACITY - 1;
 }
 
 // Next move of the node, or noMove when none is left; sets list.pickedStage.

@@ -251,8 +251,13 @@ bool searchLine(Engine& engine, int32_t lineIndex, int32_t depth) {
         const double elapsed = elapsedSinceStart(engine);
         if (engine.stopReason != STOP_RUNNING) {
             if (engine.pvLength[0] > 0) {
-                copyPvInto(engine, line, depth);
-                line.unfinished = 1;
+                // With several lines a cut-short result never replaces a finished one: the
+                // best finished line must stay in the table to be played.
+                const bool keepFinished = engine.pvLines.lineCount > 1 && line.pvLength > 0 && !line.unfinished;
+                if (!keepFinished) {
+                    copyPvInto(engine, line, depth);
+                    line.unfinished = 1;
+                }
                 reportDoneLine(engine, lineIndex, elapsed, best);
             }
             return false;
@@ -328,7 +333,15 @@ int32_t Engine::think(int32_t ponder) {
     rootMoveCount = rootMoves.count;
     if (rootMoves.count == 0) {
         stopReason = STOP_NORMAL;
-        listener->onSearchEnd(STOP_NORMAL);
+        // A ponder search still takes the expected reply back, so the game never keeps a move
+        // the opponent has not played; the empty result is held back like any finished ponder.
+        if (limits.pondering) {
+            limits.pondering = 0;
+            stopReason = STOP_PONDER_DEPTH;
+            undoLastMove();
+            lastMove = noMove;
+        }
+        listener->onSearchEnd(stopReason);
         searching = 0;
         return 1;
     }

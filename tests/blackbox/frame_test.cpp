@@ -252,3 +252,15 @@ TEST(Frame, XboardFrontEndAnswersQuit) {
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.files[TEXT_LOG].find("using protocol XBoard"), std::string::npos);
 }
+
+TEST(Frame, EndOfInputReachesEachOfTwoRunningPrograms) {
+    // The second program must not keep the first one's input open.
+    EngineProcess first;
+    EngineProcess second;
+    ASSERT_TRUE(first.waitForLine(BANNER));
+    ASSERT_TRUE(second.waitForLine(BANNER));
+    first.closeInput();
+    EXPECT_EQ(first.waitExit(), 0);
+    second.send("quit");
+    EXPECT_EQ(second.waitExit(), 0);
+}

@@ -113,7 +113,9 @@ EngineProcess::EngineProcess(const std::vector<std::string>& args, const FileMap
     std::string errorPath = scratchRoot_ + "/stderr.txt";
 
     int input[2], output[2];
-    if (pipe(input) != 0 || pipe(output) != 0) throw std::runtime_error("cannot create pipes");
+    // Close-on-exec, so a later child does not hold this child's stdin open past closeInput().
+    if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0)
+        throw std::runtime_error("cannot create pipes");
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("cannot fork");
     if (pid_ == 0) {

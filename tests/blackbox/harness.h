@@ -11,7 +11,7 @@
 //   ASSERT_TRUE(engine.waitForLine("uciok"));           // exact line
 //   engine.closeInput();
 //   EXPECT_EQ(engine.waitExit(), 0);
-//   std::string log = engine.readFile("mirelt.log");
+//   std::string log = engine.readFile("logfile.txt");
 #pragma once
 
 #include <functional>

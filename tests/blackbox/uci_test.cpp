@@ -259,6 +259,7 @@ TEST(UciConversation, QuitOrEndOfInputDuringASearchEndsTheProgram) {
         ASSERT_TRUE(uci.engine.waitForPrefix("info depth"));
         uci.engine.closeInput();
         EXPECT_EQ(uci.engine.waitExit(60), 0);
+        EXPECT_EQ(uci.countLines("bestmove"), 1u);
     }
     {
         // An infinite search owes its answer even when the GUI quits.
@@ -269,5 +270,28 @@ TEST(UciConversation, QuitOrEndOfInputDuringASearchEndsTheProgram) {
         uci.engine.send("quit");
         EXPECT_EQ(uci.engine.waitExit(60), 0);
         EXPECT_EQ(uci.countLines("bestmove"), 1u);
+    }
+}
+
+TEST(UciConversation, EndOfInputSendsAHeldBackBestmoveAsQuitDoes) {
+    const std::string kings = "position fen 8/8/8/4k3/8/8/8/4K3 w - - 0 1";
+    struct Case {
+        const char* go;
+        bool closeInput;
+    } cases[] = {{"go infinite", false}, {"go infinite", true}, {"go ponder depth 3", true}};
+    for (const Case& c : cases) {
+        UciSession uci;
+        uci.engine.send("setoption name Ponder value true");
+        uci.engine.send(kings);
+        uci.engine.send(c.go);
+        // Both searches end by themselves at once and hold their answer back.
+        ASSERT_TRUE(uci.engine.waitForPrefix("info depth "));
+        EXPECT_FALSE(uci.engine.waitForPrefix("bestmove", 1.0)) << c.go;
+        if (c.closeInput)
+            uci.engine.closeInput();
+        else
+            uci.engine.send("quit");
+        EXPECT_EQ(uci.engine.waitExit(60), 0);
+        EXPECT_EQ(uci.countLines("bestmove"), 1u) << c.go << (c.closeInput ? " then end of input" : " then quit");
     }
 }

@@ -145,6 +145,41 @@ TEST(MoveValidity, CastlingChecks) {
     EXPECT_EQ(loadFen("3k4/8/8/8/8/8/8/3RK3 w - - 0 1").isPseudoLegal(makeMove(D1, D8, ROOK, KING)), 0);
 }
 
+// Stored words that no generator could produce here are refused, even when the target squares fit.
+TEST(MoveValidity, RefusesWordsNoGeneratorWrites) {
+    const Position ep = loadFen("4k3/8/8/3pP3/8/3pP3/8/4K3 w - d6 0 1");
+    EXPECT_EQ(ep.isPseudoLegal(makeMove(E5, D6, PAWN, PAWN, 0, MOVE_EN_PASSANT)), 1);
+    EXPECT_EQ(ep.isPseudoLegal(makeMove(E3, D4, PAWN, PAWN, 0, MOVE_EN_PASSANT)), 0);   // wrong rank
+    const Position farPawn = loadFen("4k3/8/8/3p4/8/8/4P3/4K3 w - d6 0 1");
+    EXPECT_EQ(farPawn.isPseudoLegal(makeMove(E2, D6, PAWN, PAWN, 0, MOVE_EN_PASSANT)), 0); // no attack on d6
+    const Position noVictim = loadFen("4k3/8/8/4P3/8/8/8/4K3 w - d6 0 1");
+    EXPECT_EQ(noVictim.isPseudoLegal(makeMove(E5, D6, PAWN, PAWN, 0, MOVE_EN_PASSANT)), 0);
+
+    const Position pushes = loadFen("4k3/8/8/8/8/4P3/3P4/4K3 w - - 0 1");
+    EXPECT_EQ(pushes.isPseudoLegal(makeMove(D2, D4, PAWN, 0, 0, MOVE_DOUBLE_PUSH)), 1);
+    EXPECT_EQ(pushes.isPseudoLegal(makeMove(E3, E5, PAWN, 0, 0, MOVE_DOUBLE_PUSH)), 0);  // not the start rank
+    EXPECT_EQ(pushes.isPseudoLegal(makeMove(D2, D4, PAWN)), 0);                          // flag missing
+
+    const Position promotions = loadFen("7k/4P3/2P5/8/8/8/8/4K3 w - - 0 1");
+    EXPECT_EQ(promotions.isPseudoLegal(makeMove(E7, E8, PAWN, 0, QUEEN)), 1);
+    EXPECT_EQ(promotions.isPseudoLegal(makeMove(E7, E8, PAWN)), 0);
+    EXPECT_EQ(promotions.isPseudoLegal(makeMove(E7, E8, PAWN, 0, KING)), 0);
+    EXPECT_EQ(promotions.isPseudoLegal(makeMove(C6, C7, PAWN)), 1);
+    EXPECT_EQ(promotions.isPseudoLegal(makeMove(C6, C7, PAWN, 0, QUEEN)), 0);
+
+    // h3 "takes" a5 only by wrapping round the board edge.
+    const Position wrap = loadFen("4k3/8/8/n7/8/7P/8/4K3 w - - 0 1");
+    EXPECT_EQ(wrap.isPseudoLegal(makeMove(H3, A5, PAWN, KNIGHT)), 0);
+
+    const Position flags = loadFen("4k3/8/8/8/8/8/8/R3K1N1 w Q - 0 1");
+    EXPECT_EQ(flags.isPseudoLegal(makeMove(G1, F3, KNIGHT)), 1);
+    EXPECT_EQ(flags.isPseudoLegal(makeMove(G1, F3, KNIGHT, 0, 0, MOVE_DOUBLE_PUSH)), 0);
+    EXPECT_EQ(flags.isPseudoLegal(makeMove(E1, A1, KING, 0, 0, MOVE_CASTLING)), 1);
+    EXPECT_EQ(flags.isPseudoLegal(makeMove(A1, D1, ROOK, 0, 0, MOVE_CASTLING)), 0);
+    EXPECT_EQ(flags.isPseudoLegal(makeMove(E1, E2, KING, 0, 0, MOVE_EN_PASSANT)), 0);
+    EXPECT_EQ(flags.isPseudoLegal(makeMove(E1, E2, KING, 0, QUEEN)), 0);
+}
+
 TEST(StaticExchange, HandMadeExchanges) {
     struct Case {
         const char* fen;
@@ -163,6 +198,10 @@ TEST(StaticExchange, HandMadeExchanges) {
         {"4k3/8/8/2p5/8/8/8/3RK3 w - - 0 1", D1, D4, -500},          // quiet move onto a pawn's target
         {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", E5, D6, 100},          // en passant
         {"1r2k3/P7/8/8/8/8/8/4K3 w - - 0 1", A7, B8, 500},           // promotion adds nothing
+        {"3r2k1/8/5n2/3p4/8/1B6/3Q4/3R2K1 w - - 0 1", B3, D5, -225}, // rook hidden behind the queen
+        {"4k3/8/4p3/3p4/2Q5/1B6/8/4K3 w - - 0 1", C4, D5, -775},     // bishop revealed behind the queen
+        {"3qk3/3r4/8/8/3P4/8/8/3RK3 b - - 0 1", D7, D4, 100},        // Black: queen behind the rook
+        {"3rk3/8/8/3pP3/8/8/8/3RK3 w - d6 0 1", E5, D6, 100},        // the pawn taken en passant unmasks d1
     };
     for (const Case& c : cases) {
         Position p = loadFen(c.fen);

@@ -1,4 +1,5 @@
 // Generation order and move words, castling, evasions, legal lists and bounded writes.
+#include <random>
 #include <string>
 #include <vector>
 
@@ -237,4 +238,123 @@ TEST(Bounds, IrregularPositionsStayConsistent) {
     p.castleRookKingSide[WHITE] = H1;
     p.castleRookQueenSide[WHITE] = A1;
     for (Move m : words(generateQuiets, p)) EXPECT_FALSE(isCastling(m));
+}
+
+namespace {
+
+// Rank of a move's group in the fixed generation order; within a group the list must ascend
+// by the key returned in `within`.
+int32_t promotionRank(Move m) {
+    switch (movePromotion(m)) {
+    case QUEEN: return 0;
+    case ROOK: return 1;
+    case KNIGHT: return 2;
+    default: return 3;
+    }
+}
+
+// Piece moves: knights, bishops, rooks, queens, king, by from then to.
+int32_t pieceGroup(Move m, int32_t& within) {
+    within = moveFrom(m) * 64 + moveTo(m);
+    return movePiece(m) - KNIGHT;
+}
+
+// Pawn capture distance (7 or 9) as seen from the mover.
+int32_t pawnDistance(Move m) {
+    const int32_t d = moveTo(m) - moveFrom(m);
+    return d < 0 ? -d : d;
+}
+
+int32_t captureGroup(Move m, int32_t& within) {
+    if (movePiece(m) != PAWN) return pieceGroup(m, within);
+    within = moveTo(m) * 4 + promotionRank(m);
+    if (isEnPassant(m)) {
+        within = moveFrom(m);
+        return 7;
+    }
+    if (!movePromotion(m)) return pawnDistance(m) == 7 ? 5 : 6;
+    if (!moveCaptured(m)) return 10;
+    return pawnDistance(m) == 7 ? 8 : 9;
+}
+
+int32_t quietGroup(const Position& p, Move m, int32_t& within) {
+    within = 0;
+    if (isCastling(m)) return moveTo(m) == p.castleRookKingSide[p.sideToMove] ? 0 : 1;
+    if (movePiece(m) != PAWN) return 2 + pieceGroup(m, within);
+    within = moveTo(m);
+    return isDoublePush(m) ? 8 : 7;
+}
+
+// Evasions: king moves, pieces, then pawn captures 7/9, en passant, capture-promotions 7/9,
+// single pushes, double pushes, quiet promotions.
+int32_t evasionGroup(Move m, int32_t& within) {
+    if (movePiece(m) == KING) {
+        within = moveTo(m);
+        return 0;
+    }
+    if (movePiece(m) != PAWN) return 1 + pieceGroup(m, within);
+    within = moveTo(m) * 4 + promotionRank(m);
+    if (isEnPassant(m)) {
+        within = moveFrom(m);
+        return 7;
+    }
+    if (movePromotion(m)) {
+        if (!moveCaptured(m)) return 12;
+        return pawnDistance(m) == 7 ? 8 : 9;
+    }
+    if (moveCaptured(m)) return pawnDistance(m) == 7 ? 5 : 6;
+    return isDoublePush(m) ? 11 : 10;
+}
+
+template <typename GroupOf>
+::testing::AssertionResult inFixedOrder(const ScoredMove* list, int32_t n, GroupOf groupOf) {
+    int32_t lastGroup = -1, lastWithin = -1;
+    for (int32_t i = 0; i < n; ++i) {
+        int32_t within = 0;
+        const int32_t group = groupOf(list[i].move, within);
+        if (group < lastGroup || (group == lastGroup && within <= lastWithin))
+            return ::testing::AssertionFailure() << "entry " << i << " word " << std::hex << list[i].move;
+        lastGroup = group;
+        lastWithin = within;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+}  // namespace
+
+// Along random games in both colours, every list keeps the fixed group order, each group ascending.
+TEST(Generation, FixedOrderHoldsAlongRandomGames) {
+    const char* fens[] = {
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+        "bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w HFhf - 2 9",
+        "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
+    };
+    std::mt19937 rng(2024);
+    int32_t checkedEvasions = 0;
+    for (const char* fen : fens) {
+        for (int32_t game = 0; game < 12; ++game) {
+            Position p = loadFen(fen);
+            for (int32_t ply = 0; ply < 60; ++ply) {
+                ScoredMove list[MAX_MOVES];
+                if (isInCheck(p)) {
+                    const int32_t n = generateEvasions(p, list);
+                    ASSERT_TRUE(inFixedOrder(list, n, evasionGroup)) << fenOf(p);
+                    ++checkedEvasions;
+                } else {
+                    const int32_t c = generateCaptures(p, list);
+                    ASSERT_TRUE(inFixedOrder(list, c, captureGroup)) << fenOf(p);
+                    const int32_t q = generateQuiets(p, list + c, MAX_MOVES - c);
+                    ASSERT_TRUE(inFixedOrder(list + c, q, [&](Move m, int32_t& w) { return quietGroup(p, m, w); }))
+                        << fenOf(p);
+                }
+                ScoredMove legal[MAX_MOVES];
+                const int32_t k = generateLegalMoves(p, legal, isInCheck(p));
+                if (k == 0) break;
+                UndoRecord undo;
+                p.doMove(legal[rng() % uint32_t(k)].move, undo);
+            }
+        }
+    }
+    EXPECT_GT(checkedEvasions, 0);
 }

@@ -167,3 +167,35 @@ TEST(MakeMove, RandomGamesStayConsistentAndUnwind) {
         }
     }
 }
+
+// The move word layout is shared with the book files and the protocol code: pin it with
+// the published words of a double push, a castling, an en-passant capture and a promotion.
+TEST(MoveWord, LayoutOfPublishedWords) {
+    struct Case {
+        Move word;
+        int32_t from, to, piece, captured, promotion;
+        bool castling, doublePush, enPassant;
+    };
+    const Case cases[] = {
+        {0x40170Cu, E2, E4, PAWN, 0, 0, false, true, false},
+        {0x2546u, G1, F3, KNIGHT, 0, 0, false, false, false},
+        {0x2061C4u, E1, H1, KING, 0, 0, true, false, false},
+        {0x206E3Cu, E8, A8, KING, 0, 0, true, false, false},
+        {0x809AE4u, E5, D6, PAWN, PAWN, 0, false, false, true},
+        {0x161E31u, B7, A8, PAWN, ROOK, QUEEN, false, false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(makeMove(c.from, c.to, c.piece, c.captured, c.promotion,
+                           (c.castling ? MOVE_CASTLING : 0) | (c.doublePush ? MOVE_DOUBLE_PUSH : 0) |
+                               (c.enPassant ? MOVE_EN_PASSANT : 0)),
+                  c.word);
+        EXPECT_EQ(moveFrom(c.word), c.from);
+        EXPECT_EQ(moveTo(c.word), c.to);
+        EXPECT_EQ(movePiece(c.word), c.piece);
+        EXPECT_EQ(moveCaptured(c.word), c.captured);
+        EXPECT_EQ(movePromotion(c.word), c.promotion);
+        EXPECT_EQ(isCastling(c.word), c.castling);
+        EXPECT_EQ(isDoublePush(c.word), c.doublePush);
+        EXPECT_EQ(isEnPassant(c.word), c.enPassant);
+    }
+}

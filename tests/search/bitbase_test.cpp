@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
+#include <string>
 
+#include "board/attacks.h"
+#include "board/fen.h"
+#include "board/movegen.h"
+#include "board/position.h"
 #include "board/types.h"
 #include "search/bitbase.h"
 
@@ -75,4 +81,99 @@ TEST(KpkBitbase, AgreesWithRuleOfTheSquare) {
         }
     }
     EXPECT_GT(checked, 300);
+}
+
+namespace {
+
+// White king, White pawn and Black king as FEN; the board subsystem checks the rules from here on.
+Position kpkPosition(int32_t whiteKing, int32_t pawn, int32_t blackKing, bool whiteToMove) {
+    char board[64];
+    for (char& c : board) c = 0;
+    board[whiteKing] = 'K';
+    board[pawn] = 'P';
+    board[blackKing] = 'k';
+    std::string fen;
+    for (int32_t rank = 7; rank >= 0; --rank) {
+        int32_t empty = 0;
+        for (int32_t file = 0; file < 8; ++file) {
+            const char c = board[rank * 8 + file];
+            if (c == 0) {
+                ++empty;
+                continue;
+            }
+            if (empty) fen += char('0' + empty);
+            empty = 0;
+            fen += c;
+        }
+        if (empty) fen += char('0' + empty);
+        if (rank) fen += '/';
+    }
+    fen += whiteToMove ? " w - - 0 1" : " b - - 0 1";
+    Position pos{};
+    pos.reset();
+    EXPECT_EQ(parseFen(pos, fen.c_str()), 1) << fen;
+    return pos;
+}
+
+// Black to move after a promotion: a lone minor piece cannot mate; a queen or rook wins unless
+// it falls at once or Black is stalemated.
+bool promotionWinsByRules(Position& pos, int32_t promoted) {
+    if (promoted != QUEEN && promoted != ROOK) return false;
+    ScoredMove replies[MAX_MOVES];
+    const int32_t count = generateLegalMoves(pos, replies, isInCheck(pos));
+    for (int32_t i = 0; i < count; ++i)
+        if (moveCaptured(replies[i].move) != NO_PIECE) return false;
+    return count > 0 || isInCheck(pos);
+}
+
+// The bitbase verdict for a King+Pawn vs King position with a White pawn.
+bool bitbaseWins(const Position& pos) {
+    const int32_t pawn = std::countr_zero(pos.pieces[WHITE][PAWN]);
+    return wins(pos.kingSquare[BLACK], pos.kingSquare[WHITE], pawn, pos.sideToMove == WHITE ? 1 : 0) == 1;
+}
+
+}  // namespace
+
+// Every stored verdict must follow from the verdicts of the children under the real move rules
+// (the analysis cannot invent wins, so local agreement leaves no wrong entry).
+TEST(KpkBitbase, AgreesWithTheMoveRulesEverywhere) {
+    initAttackTables();
+    int32_t checked = 0;
+    for (int32_t pawn = A2; pawn <= H7; ++pawn) {
+        if (fileOf(pawn) > 3) continue;
+        for (int32_t wk = 0; wk < 64; ++wk) {
+            for (int32_t bk = 0; bk < 64; ++bk) {
+                if (wk == pawn || bk == pawn || distance(wk, bk) <= 1) continue;
+                for (const bool whiteToMove : {true, false}) {
+                    const bool checksBlack =
+                        rankOf(bk) == rankOf(pawn) + 1 && std::abs(fileOf(bk) - fileOf(pawn)) == 1;
+                    if (whiteToMove && checksBlack) continue;
+                    Position pos = kpkPosition(wk, pawn, bk, whiteToMove);
+                    ScoredMove moves[MAX_MOVES];
+                    const int32_t count = generateLegalMoves(pos, moves, isInCheck(pos));
+                    bool anyWin = false, allWin = count > 0 || isInCheck(pos);
+                    for (int32_t i = 0; i < count; ++i) {
+                        const Move m = moves[i].move;
+                        UndoRecord undo;
+                        pos.doMove(m, undo);
+                        bool childWins;
+                        if (moveCaptured(m) != NO_PIECE)
+                            childWins = false;
+                        else if (movePromotion(m) != NO_PIECE)
+                            childWins = promotionWinsByRules(pos, movePromotion(m));
+                        else
+                            childWins = bitbaseWins(pos);
+                        pos.undoMove(m, undo);
+                        anyWin = anyWin || childWins;
+                        allWin = allWin && childWins;
+                    }
+                    const bool expected = whiteToMove ? anyWin : allWin;
+                    ASSERT_EQ(bitbaseWins(pos), expected) << "wk " << wk << " pawn " << pawn << " bk " << bk
+                                                          << (whiteToMove ? " white" : " black") << " to move";
+                    ++checked;
+                }
+            }
+        }
+    }
+    EXPECT_GT(checked, 150000);
 }

@@ -160,6 +160,15 @@ TEST(EngineObject, ClearIsSafeRepeatedAndBeforeInit) {
     EXPECT_EQ(engine->perft.position, nullptr);
     EXPECT_EQ(engine->position.occupied, 0u);
     engine->clear();
+    // Without its hash tables the engine still plays a game and searches.
+    engine->searching = 0;
+    engine->newGame();
+    ASSERT_EQ(engine->playMoveList("e2e4 e7e5"), 1);
+    engine->limits.mode = MODE_DEPTH;
+    engine->limits.maxDepth = 3;
+    engine->think();
+    EXPECT_NE(engine->lastMove, noMove);
+    engine->clear();
     // A cleared engine can be brought back.
     engine->searching = 0;
     engine->init(1);
@@ -377,6 +386,24 @@ TEST_F(EngineTest, CastlingTextWithoutRightIsNeverAPlainMove) {
     ASSERT_EQ(engine->setFen("4k3/8/8/8/8/8/8/4KB1R w K - 0 1"), 1);
     EXPECT_EQ(engine->playMoveText("O-O"), 0);
     EXPECT_EQ(engine->playMoveList("e1g1"), 0);
+    // A promotion letter does not ride along on castling text.
+    ASSERT_EQ(engine->setFen("4k3/8/8/8/8/8/8/4K2R w K - 0 1"), 1);
+    EXPECT_EQ(engine->playMoveList("e1g1q"), 0);
+    EXPECT_EQ(engine->playMoveText("e1g1q"), 0);
+    EXPECT_EQ(engine->position.board[E1], KING);
+    // Chess960 start with the flag off: b1c1 names the queen-side castling square; with no
+    // queen-side right it is refused, neither a step to c1 nor a capture on a1.
+    ASSERT_EQ(engine->setFen("4k3/8/8/8/8/8/8/nK5R w H - 0 1"), 1);
+    listener.infoStrings.clear();
+    EXPECT_EQ(engine->playMoveList("b1c1"), 0);
+    ASSERT_EQ(listener.infoStrings.size(), 1u);
+    EXPECT_EQ(listener.infoStrings[0], "Illegal move: b1c1");
+    EXPECT_EQ(engine->position.board[B1], KING);
+    EXPECT_EQ(engine->position.board[A1], KNIGHT);
+    EXPECT_EQ(engine->playMoveList("b1g1"), 1);
+    EXPECT_TRUE(isCastling(engine->lastMove));
+    EXPECT_EQ(engine->position.board[G1], KING);
+    EXPECT_EQ(engine->position.board[F1], ROOK);
     // A king already on g1 may still step to h1 when that is a plain move.
     ASSERT_EQ(engine->setFen("4k3/8/8/8/8/8/8/6K1 w - - 0 1"), 1);
     EXPECT_EQ(engine->playMoveList("g1h1"), 1);

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "eval_fixture.h"
+#include "search/engine.h"
 #include "search/limits.h"
 #include "search/pawns.h"
 
@@ -184,4 +186,40 @@ TEST(Evaluate, ExtraQueensGiveTheEndgameNegativeWeight) {
     const Blends b = blendsOf(pos);
     ASSERT_NE(b.mg, b.eg);
     EXPECT_EQ(eval.evaluate(pos), (phase * b.mg + (24 - phase) * b.eg) / 24);
+}
+
+TEST(Evaluate, HandCountedScores) {
+    const StrengthGuard full(2600, 0);
+    Evaluator eval;
+    // Outposted knight (table 4/8, mobility 7 without f6, outpost 32), queen on the seventh
+    // (mobility 17, +10, end-game table -16), e4 on +20, the queen hitting f7 next to the black
+    // king (5 units: 16 x 1700 / 4075 = 6), both kings sheltered on g1/g8 (table 32, edge -30).
+    const Position pos = positionFromFen("6k1/Q4ppp/8/3N4/4P3/8/5PPP/6K1 w - - 0 1");
+    const Blends b = blendsOf(pos);
+    EXPECT_EQ(b.mg, 1405 + 20 + 56 + 25 + 32 - 26);
+    EXPECT_EQ(b.eg, 1405 + 60 + 9);
+    // Phase 5 blends to (5 x 1512 + 19 x 1474) / 24.
+    EXPECT_EQ(eval.evaluate(pos), 1481);
+    EXPECT_EQ(eval.evaluate(positionFromFen(mirrorFen("6k1/Q4ppp/8/3N4/4P3/8/5PPP/6K1 w - - 0 1"))), 1481);
+
+    // Without pawns both sides lose 50; bare kings on their back ranks lack all three shelter
+    // pawns (-150), weighted by the other side's material and truncated toward zero: -50 gives
+    // +1 for White, 450 gives -16 for Black. Rook: table -4, mobility 10, open file 20.
+    Position krk = positionFromFen("4k3/8/8/8/8/8/8/R3K3 w - - 0 1");
+    krk.phase = 9;
+    const Blends r = blendsOf(krk);
+    EXPECT_EQ(r.mg, 505 + 48 + 1 + 16);
+    EXPECT_EQ(r.eg, 505 + 52);
+}
+
+TEST(Evaluate, ClearedEngineEvaluatesWithoutItsPawnHash) {
+    const StrengthGuard full(2600, 0);
+    auto engine = std::make_unique<Engine>();
+    engine->init(1);
+    const Position pos = positionFromFen("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1");
+    const int32_t cached = engine->evaluator.evaluate(pos);
+    engine->clear();
+    ASSERT_EQ(engine->pawnHash.entries, nullptr);
+    EXPECT_EQ(engine->evaluator.evaluate(pos), cached);
+    EXPECT_EQ(engine->evaluator.lazyEvaluate(pos, -32000, 32000), cached);
 }

@@ -64,6 +64,24 @@ TEST_F(MovePickTest, HandsOutEveryMoveOnceInStageOrder) {
     }
 }
 
+// Fifteen queens among many enemy pieces: captures, quiet moves and held-back losing captures
+// together need more than 256 entries; none may be lost or tried early.
+TEST_F(MovePickTest, CrowdedPositionKeepsEveryMoveAndHoldsBackEveryLosingCapture) {
+    setFen("b2QrQbK/Q6Q/4QnQb/rQ6/5QnQ/QnQ5/n5Qn/kQnQnrQb w - - 0 1");
+    ScoredMove captures[MAX_MOVES];
+    const int32_t captureCount = generateCaptures(engine->position, captures);
+    int32_t losing = 0;
+    for (int32_t i = 0; i < captureCount; ++i) {
+        const Move m = captures[i].move;
+        if (pieceValue[moveCaptured(m)] < pieceValue[movePiece(m)] && engine->position.see(m) < 0) ++losing;
+    }
+    const std::vector<Picked> picked = pickAll();
+    EXPECT_GT(int32_t(picked.size()) + losing, 256);
+    expectCompleteAndOrdered(picked);
+    EXPECT_EQ(std::count_if(picked.begin(), picked.end(), [](const Picked& p) { return p.stage == PICK_BAD_CAPTURES; }),
+              losing);
+}
+
 TEST_F(MovePickTest, PlayableHashMoveComesFirstAndOnlyOnce) {
     setFen("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1");
     const Move hash = move("a2a3");
@@ -93,6 +111,12 @@ TEST_F(MovePickTest, LosingCaptureWaitsUntilAfterQuietMoves) {
     ASSERT_GE(losing, 0);
     EXPECT_EQ(picked[losing].stage, PICK_BAD_CAPTURES);
     EXPECT_EQ(losing, int32_t(picked.size()) - 1);
+    // As the hash move the losing capture comes first and is not handed out again at the end.
+    const std::vector<Picked> hashed = pickAll(move("h1d5"));
+    ASSERT_FALSE(hashed.empty());
+    EXPECT_EQ(hashed[0].move, move("h1d5"));
+    EXPECT_NE(hashed.back().move, move("h1d5"));
+    expectCompleteAndOrdered(hashed);
     setFen("4k3/8/8/3p4/8/8/8/4K2B w - - 0 1");
     const std::vector<Picked> winning = pickAll();
     ASSERT_FALSE(winning.empty());

@@ -152,6 +152,19 @@ TEST_F(ThinkTest, NoLegalMoveReportsAnEndWithoutAMove) {
     depthSearch("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", 4);  // stalemate
     EXPECT_EQ(engine->lastMove, noMove);
     EXPECT_EQ(engine->gameHistoryCount, 0);
+
+    // Pondering on a reply that mates: the reply is taken back and the empty result held back.
+    listener.ends.clear();
+    setFen("7k/8/5K2/8/8/8/8/6Q1 w - - 0 1");
+    const uint64_t keyBefore = engine->position.key;
+    ASSERT_EQ(engine->playMoveText("g1g7"), 1);
+    engine->limits.ponderEnabled = 1;
+    engine->think(1);
+    EXPECT_EQ(listener.ends, std::vector<int32_t>{STOP_PONDER_DEPTH});
+    EXPECT_EQ(engine->gameHistoryCount, 0);
+    EXPECT_EQ(engine->position.key, keyBefore);
+    EXPECT_EQ(engine->limits.pondering, 0);
+    EXPECT_EQ(engine->lastMove, noMove);
 }
 
 TEST_F(ThinkTest, NodeLimitsStopAndStillPlayALegalMove) {
@@ -374,4 +387,28 @@ TEST_F(ThinkTest, InfiniteModeHasNoTimeTest) {
         for (int32_t i = 0; i < 4096 && goOn; ++i) goOn = engine->checkStop();
         EXPECT_EQ(goOn, mode == MODE_INFINITE) << mode;
     }
+}
+
+TEST_F(ThinkTest, StoppedMultiPvSearchPlaysTheBestFinishedLine) {
+    // Stops land at every point of the iterations; whenever the first line of an iteration is
+    // cut short, the move played must be the best line of the last finished iteration.
+    engine->multiPv = 3;
+    int32_t firstLineStops = 0;
+    for (uint64_t limit = 500; limit < 60000; limit = limit * 5 / 4) {
+        listener.reports.clear();
+        setFen(START_FEN);
+        engine->limits.mode = MODE_NODES;
+        engine->limits.nodeLimit = limit;
+        engine->think(0);
+        const PvLine& top = engine->pvLines.lines[0];
+        ASSERT_GT(top.pvLength, 0) << limit;
+        EXPECT_EQ(top.unfinished, 0) << limit;
+        EXPECT_EQ(engine->lastMove, top.pv[0]) << limit;
+        if (listener.reports.empty() || top.depth != listener.reports.back().depth) continue;
+        ++firstLineStops;
+        const PvReport& lastBest = listener.reports[listener.reports.size() - 3];
+        ASSERT_EQ(lastBest.line, 1);
+        EXPECT_EQ(engine->lastMove, lastBest.pv.front()) << limit;
+    }
+    EXPECT_GT(firstLineStops, 0);
 }
