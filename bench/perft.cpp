@@ -9,9 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "board/attacks.h"
-#include "board/fen.h"
-#include "board/movegen.h"
+#include "search/engine.h"
 
 namespace {
 
@@ -35,22 +33,14 @@ const BenchCase cases[] = {
      {1, 21, 528, 12189, 326672, 8146062, 227689589, 0}},
 };
 
-uint64_t perft(Position& position, int32_t depth) {
-    ScoredMove list[MAX_MOVES];
-    const int32_t count = generateMoves(position, list, isInCheck(position));
-    uint64_t nodes = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        UndoRecord undo;
-        position.doMove(list[i].move, undo);
-        if (!position.isSquareAttacked(position.kingSquare[position.otherSide], position.sideToMove))
-            nodes += depth > 1 ? perft(position, depth - 1) : 1;
-        position.undoMove(list[i].move, undo);
-    }
-    return nodes;
+// Counts with the engine's own perft tool, so the figure is the one "-perft" shows.
+uint64_t perft(Engine& engine, const char* fen, int32_t depth) {
+    if (!engine.setFen(fen)) return ~0ULL;
+    return engine.perft.perftNodes(depth);
 }
 
 // Lines of "FEN ;D1 n ;D2 n ...": every depth up to max-nodes is counted and compared.
-int runSuite(const char* fileName, uint64_t maxNodes) {
+int runSuite(Engine& engine, const char* fileName, uint64_t maxNodes) {
     std::ifstream in(fileName);
     if (!in) {
         std::printf("cannot open %s\n", fileName);
@@ -62,9 +52,7 @@ int runSuite(const char* fileName, uint64_t maxNodes) {
         const size_t semicolon = line.find(';');
         if (semicolon == std::string::npos) continue;
         const std::string fen = line.substr(0, semicolon);
-        Position position;
-        position.reset();
-        if (!parseFen(position, fen.c_str())) {
+        if (!engine.setFen(fen.c_str())) {
             std::printf("rejected FEN: %s\n", fen.c_str());
             ++mismatches;
             continue;
@@ -76,7 +64,7 @@ int runSuite(const char* fileName, uint64_t maxNodes) {
             unsigned long long expected = 0;
             if (std::sscanf(field.c_str(), " D%d %llu", &depth, &expected) != 2 || expected > maxNodes) continue;
             const auto start = std::chrono::steady_clock::now();
-            const uint64_t nodes = perft(position, depth);
+            const uint64_t nodes = perft(engine, fen.c_str(), depth);
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             const bool ok = nodes == expected;
             mismatches += !ok;
@@ -90,17 +78,17 @@ int runSuite(const char* fileName, uint64_t maxNodes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    initAttackTables();
+    Engine engine;
+    engine.init(1);
+    engine.perft.allocateMoveStack();
     if (argc > 2 && std::strcmp(argv[1], "--suite") == 0)
-        return runSuite(argv[2], argc > 3 ? std::strtoull(argv[3], nullptr, 10) : ~0ULL);
+        return runSuite(engine, argv[2], argc > 3 ? std::strtoull(argv[3], nullptr, 10) : ~0ULL);
     const int32_t extra = argc > 1 ? std::atoi(argv[1]) : 0;
     uint64_t totalNodes = 0;
     double totalSeconds = 0;
     int32_t mismatches = 0;
     for (const BenchCase& c : cases) {
-        Position position;
-        position.reset();
-        if (!parseFen(position, c.fen)) {
+        if (!engine.setFen(c.fen)) {
             std::printf("%-12s rejected FEN\n", c.name);
             ++mismatches;
             continue;
@@ -109,7 +97,7 @@ int main(int argc, char** argv) {
         if (depth < 1) depth = 1;
         if (depth > 7) depth = 7;
         const auto start = std::chrono::steady_clock::now();
-        const uint64_t nodes = perft(position, depth);
+        const uint64_t nodes = perft(engine, c.fen, depth);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const uint64_t expected = c.nodes[depth];
         const bool ok = expected == 0 || expected == nodes;

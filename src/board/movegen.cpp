@@ -64,8 +64,9 @@ struct PawnGeometry {
     static Bitboard rightCaptures(Bitboard pawns) { return shift(pawns & (Us == WHITE ? ~FILE_H : ~FILE_A), right); }
 };
 
+// Knight, bishop, rook and queen moves onto `targets`, in the fixed generation order.
 template <int32_t Us>
-void pieceMoves(const Position& position, MoveWriter& writer, Bitboard targets) {
+void nonKingMoves(const Position& position, MoveWriter& writer, Bitboard targets) {
     const Bitboard* own = position.pieces[Us];
     const Bitboard occupied = position.occupied;
     for (Bitboard b = own[KNIGHT]; b; b &= b - 1) {
@@ -84,7 +85,12 @@ void pieceMoves(const Position& position, MoveWriter& writer, Bitboard targets) 
         const int32_t from = std::countr_zero(b);
         writer.addTargets(position, from, QUEEN, queenAttacks(from, occupied) & targets);
     }
-    for (Bitboard b = own[KING]; b; b &= b - 1) {
+}
+
+template <int32_t Us>
+void pieceMoves(const Position& position, MoveWriter& writer, Bitboard targets) {
+    nonKingMoves<Us>(position, writer, targets);
+    for (Bitboard b = position.pieces[Us][KING]; b; b &= b - 1) {
         const int32_t from = std::countr_zero(b);
         writer.addTargets(position, from, KING, kingAttacks[from] & targets);
     }
@@ -189,22 +195,7 @@ void evasions(const Position& position, MoveWriter& writer) {
     const Bitboard blocks = betweenBB[king][checker];
     const Bitboard answers = (checkers | blocks) & ~position.byColour[Us];
     const Bitboard* own = position.pieces[Us];
-    for (Bitboard b = own[KNIGHT]; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
-        writer.addTargets(position, from, KNIGHT, knightAttacks[from] & answers);
-    }
-    for (Bitboard b = own[BISHOP]; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
-        writer.addTargets(position, from, BISHOP, bishopAttacks(from, occupied) & answers);
-    }
-    for (Bitboard b = own[ROOK]; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
-        writer.addTargets(position, from, ROOK, rookAttacks(from, occupied) & answers);
-    }
-    for (Bitboard b = own[QUEEN]; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
-        writer.addTargets(position, from, QUEEN, queenAttacks(from, occupied) & answers);
-    }
+    nonKingMoves<Us>(position, writer, answers);
 
     const Bitboard pawns = own[PAWN];
     const Bitboard lowerPawns = pawns & ~G::seventhRank;
