@@ -11,6 +11,9 @@ class Protocol;
 
 inline constexpr int32_t LINE_BUFFER_SIZE = 4096;
 
+// Version text shown in the banner and the protocol identification.
+inline constexpr const char* ENGINE_VERSION = "1.9.2";
+
 class ProtocolHost {
 public:
     Engine* engine = nullptr;

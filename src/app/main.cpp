@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr const char* VERSION = "1.9.2";
 constexpr const char* WORD_SIZE = "32 bits";
 
 // Sentinel of runCommandLine: no tool ran, go on to the protocol mode.
@@ -39,7 +38,7 @@ void configureLogger(const ProtocolHost& host) {
 }
 
 void printHelp() {
-    std::printf("Mirelt %s (%s) by Orlen Vastrade\n", VERSION, WORD_SIZE);
+    std::printf("Mirelt %s (%s) by Orlen Vastrade\n", ENGINE_VERSION, WORD_SIZE);
     std::printf("Built on %s at %s\n\n", __DATE__, __TIME__);
     std::puts("Mirelt -testsuite <filename.epd> <time>");
     std::puts("Mirelt -perftsuite <filename.epd> <depth>");
@@ -140,7 +139,7 @@ int main(int argc, char** argv) {
     configureLogger(host);
     if (!configFound) logger.log(LOG_WARNING, "Config file %s not found, using default parameters", CONFIG_FILE_NAME);
     std::snprintf(host.wordSize, sizeof host.wordSize, "%s", WORD_SIZE);
-    logger.log(LOG_INFO, "Mirelt %s %s", VERSION, host.wordSize);
+    logger.log(LOG_INFO, "Mirelt %s %s", ENGINE_VERSION, host.wordSize);
     logger.log(LOG_INFO, "Compiled on %s at %s", __DATE__, __TIME__);
 
     host.engine = new Engine();
@@ -157,7 +156,7 @@ int main(int argc, char** argv) {
     host.line = new char[LINE_BUFFER_SIZE]();
     std::setvbuf(stdin, nullptr, _IONBF, 0);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    host.sendLine("Mirelt %s (%s) by Orlen Vastrade", VERSION, host.wordSize);
+    host.sendLine("Mirelt %s (%s) by Orlen Vastrade", ENGINE_VERSION, host.wordSize);
     runReadLoop(host);
     shutdown(host, true);
     return 0;

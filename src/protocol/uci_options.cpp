@@ -10,7 +10,6 @@ using namespace ucitext;
 
 namespace {
 
-constexpr const char* ENGINE_VERSION = "1.9.2";
 constexpr int32_t HASH_MIN_MB = 1;
 constexpr int32_t HASH_MAX_MB = 2048;
 constexpr int32_t MULTI_PV_MAX = 32;
