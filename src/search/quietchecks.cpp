@@ -26,11 +26,13 @@ struct CheckWriter {
 int32_t seventhRank(int32_t us) { return us == WHITE ? 6 : 1; }
 int32_t startRank(int32_t us) { return us == WHITE ? 1 : 6; }
 int32_t pushStep(int32_t us) { return us == WHITE ? 8 : -8; }
+int32_t lastRank(int32_t us) { return us == WHITE ? 7 : 0; }
 
 void addPawnPushes(const Position& pos, CheckWriter& writer, int32_t from, Bitboard targets, Bitboard empty) {
     const int32_t us = pos.sideToMove;
     const int32_t rank = rankOf(from);
-    if (rank == seventhRank(us)) return;
+    // A pawn on its last rank (accepted from a FEN) has no square ahead.
+    if (rank == seventhRank(us) || rank == lastRank(us)) return;
     const int32_t single = from + pushStep(us);
     if (targets & squareBB[single]) writer.add(from, single, PAWN);
     if (rank == startRank(us) && (empty & squareBB[single])) {
@@ -99,7 +101,7 @@ int32_t generateQuietChecks(const Position& pos, ScoredMove* out, int32_t room) 
 
     // A pawn of `us` attacks the king from the squares a pawn of the other colour on the king attacks.
     const Bitboard checkSquares = pawnAttacks[pos.otherSide][king] & empty;
-    const Bitboard pawns = mine[PAWN] & ~(us == WHITE ? rankMask[6] : rankMask[1]);
+    const Bitboard pawns = mine[PAWN] & ~rankMask[seventhRank(us)] & ~rankMask[lastRank(us)];
     for (Bitboard b = pawns; b; b &= b - 1) {
         const int32_t from = std::countr_zero(b);
         const int32_t to = from + pushStep(us);

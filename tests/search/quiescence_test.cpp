@@ -161,6 +161,13 @@ TEST_F(QuietCheckTest, DirectChecksByEachPieceAndPawnPushes) {
     // A pawn about to promote is left to the capture generator.
     setFen("4k3/8/8/8/8/8/1p6/K7 b - - 0 1");
     EXPECT_TRUE(checks().empty());
+    // Pawns on their last rank (a FEN may hold them) have nowhere to go, as checker or blocker.
+    setFen("6P1/2p1p3/8/8/2b5/8/8/K3P2k w - - 0 1");
+    EXPECT_TRUE(checks().empty());
+    setFen("k7/8/8/8/8/8/8/R2P2Kp b - - 0 1");
+    EXPECT_TRUE(checks().empty());
+    setFen("RP5k/8/8/8/8/8/8/K7 w - - 0 1");
+    EXPECT_TRUE(checks().empty());
 }
 
 }  // namespace
