@@ -34,36 +34,40 @@ Perft* readyPerft(Engine* engine, int32_t depth) {
     return &tool;
 }
 
+// Runs a count on a fresh move stack and returns its elapsed time in microseconds.
+template <class Count>
+double timedCount(Perft& tool, Count count) {
+    tool.allocateMoveStack();
+    const double start = nowMicroseconds();
+    count();
+    const double elapsed = nowMicroseconds() - start;
+    tool.releaseMoveStack();
+    return elapsed;
+}
+
+struct ElapsedText {
+    char text[32];
+    explicit ElapsedText(double elapsedUs) { formatElapsed(elapsedUs, text, sizeof(text)); }
+};
+
 }  // namespace
 
 void ProtocolHost::perft(int32_t depth) {
     Perft* tool = readyPerft(engine, depth);
     if (tool == nullptr) return;
-    tool->allocateMoveStack();
-    const double start = nowMicroseconds();
     tool->nodes = 0;
-    tool->perft(depth);
-    const double elapsed = nowMicroseconds() - start;
-    char timeText[32];
-    formatElapsed(elapsed, timeText, sizeof(timeText));
-    tool->releaseMoveStack();
+    const double elapsed = timedCount(*tool, [&] { tool->perft(depth); });
     sendLine("Depth %d", depth);
     sendLine("Nodes = %llu", (unsigned long long)tool->nodes);
-    sendLine("Time = %s", timeText);
+    sendLine("Time = %s", ElapsedText(elapsed).text);
     sendLine("Speed = %d", speedOf(tool->nodes * 1000000ull, elapsed));
 }
 
 void ProtocolHost::perftd(int32_t depth) {
     Perft* tool = readyPerft(engine, depth);
     if (tool == nullptr) return;
-    tool->allocateMoveStack();
-    const double start = nowMicroseconds();
     tool->zeroCounters();
-    tool->run(depth);
-    const double elapsed = nowMicroseconds() - start;
-    char timeText[32];
-    formatElapsed(elapsed, timeText, sizeof(timeText));
-    tool->releaseMoveStack();
+    const double elapsed = timedCount(*tool, [&] { tool->run(depth); });
     sendLine("Depth %d", depth);
     sendLine("Nodes = %llu", (unsigned long long)tool->nodes);
     sendLine("Nodes captures = %llu", (unsigned long long)tool->captures);
@@ -72,7 +76,7 @@ void ProtocolHost::perftd(int32_t depth) {
     sendLine("Nodes mate = %llu", (unsigned long long)tool->mates);
     sendLine("Nodes promotion = %llu", (unsigned long long)tool->promotions);
     sendLine("Nodes castle = %llu", (unsigned long long)tool->castles);
-    sendLine("Time = %s", timeText);
+    sendLine("Time = %s", ElapsedText(elapsed).text);
     // Nodes per millisecond here, per second in perft and divide.
     sendLine("Speed = %d", speedOf(tool->nodes * 1000ull, elapsed));
 }
@@ -106,9 +110,7 @@ void ProtocolHost::divide(int32_t depth) {
         total += result.count;
     }
     sendLine("\n     total : %llu", (unsigned long long)total);
-    char timeText[32];
-    formatElapsed(elapsed, timeText, sizeof(timeText));
-    sendLine("\nTime = %s", timeText);
+    sendLine("\nTime = %s", ElapsedText(elapsed).text);
     sendLine("Speed = %d", speedOf(total * 1000000ull, elapsed));
     tool->releaseMoveStack();
     tool->divideResults.reset();
