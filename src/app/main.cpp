@@ -21,6 +21,9 @@ constexpr const char* WORD_SIZE = "32 bits";
 // Sentinel of runCommandLine: no tool ran, go on to the protocol mode.
 constexpr int PROTOCOL_MODE = -1;
 
+// Depth of the perft suite when the command line gives none.
+constexpr int32_t PERFT_SUITE_DEFAULT_DEPTH = 1;
+
 // Fixed time per move of a file tool's engine: none of those tools searches, the limits just stay sane.
 constexpr int32_t FILE_TOOL_TIME_PER_MOVE = 10000000;
 
@@ -105,7 +108,7 @@ int runTestSuiteTool(ProtocolHost& host, int argc, char** argv) {
 // "-perftsuite": file, optionally the depth.
 int runPerftSuiteTool(ProtocolHost& host, int argc, char** argv) {
     if (argc != 3 && argc != 4) return PROTOCOL_MODE;
-    const int32_t depth = argc == 4 ? parseInt32(argv[3]) : 1;
+    const int32_t depth = argc == 4 ? parseInt32(argv[3]) : PERFT_SUITE_DEFAULT_DEPTH;
     if (!isValidPerftDepth(depth)) return refuseDepth(host, argv[1], argv[3]);
     return finishSuiteTool(host, argv, host.runPerftSuite(argv[2], depth));
 }

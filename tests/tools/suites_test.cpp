@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "tools/elapsed.h"
 #include "tools/epd.h"
 #include "tools/fencheck.h"
 #include "tools/perftfields.h"
@@ -45,7 +47,8 @@ TEST(Epd, SplitsTestLines) {
     const std::string longName(300, 'n');
     const std::string longFen(300, 'f');
     const SplitCase cases[] = {
-        {std::string(START) + " bm Nf3 Nc3; id \"WAC.001\";", EpdOpcode::BestMove, std::string(START) + " ", "Nf3 Nc3", "WAC.001"},
+        {std::string(START) + " bm Nf3 Nc3; id \"WAC.001\";", EpdOpcode::BestMove, std::string(START) + " ",
+         "Nf3 Nc3", "WAC.001"},
         {"8/8 w - - am 0-0-0; id \"castle\"", EpdOpcode::AvoidMove, "8/8 w - - ", "O-O-O", "castle"},
         {"8/8 w - - bm Qd1", EpdOpcode::BestMove, "8/8 w - - ", "Qd1", ""},
         {"8/8 w - - bm", EpdOpcode::BestMove, "8/8 w - - ", "", ""},
@@ -121,4 +124,13 @@ TEST(FenCheck, RejectsMalformedText) {
         "4k3/8/8/8/8/8/8/4K3 w - - 0000000000000000 0000000000000001",  // 31 counter digits
     };
     for (const char* fen : bad) EXPECT_FALSE(isWellFormedFen(fen)) << fen;
+}
+
+TEST(SpeedFigure, StaysFiniteForAnyElapsedTime) {
+    EXPECT_EQ(speedOf(0, 0.0), 0);
+    // A run too short to measure counts as 16 ms.
+    EXPECT_EQ(speedOf(uint64_t(32) * 1000000, 0.0), 2000);
+    EXPECT_EQ(speedOf(uint64_t(32) * 1000000, std::numeric_limits<double>::quiet_NaN()), 2000);
+    EXPECT_EQ(speedOf(UINT64_MAX, 1.0), INT32_MAX);
+    EXPECT_EQ(speedOf(uint64_t(3) * 1000000, 2000000.0), 1);
 }
