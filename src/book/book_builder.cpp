@@ -104,12 +104,15 @@ std::vector<BookFileMove> collectBookMoves(const LineTable& table, int32_t minGa
     std::vector<BookCandidate> candidates;
     {
         const LineTree tree = buildTree(table.lines(), minGames);
+        // One pair at most per qualifying line.
+        candidates.reserve(tree.child.size());
         LineReplay(table, tree, candidates).fromStartPosition();
     }
     // A pair keeps the values of the first line that met it.
     std::sort(candidates.begin(), candidates.end(), byKeyMoveAndLine);
     candidates.erase(std::unique(candidates.begin(), candidates.end(), samePair), candidates.end());
     std::vector<BookFileMove> moves;
+    moves.reserve(candidates.size());
     for (auto first = candidates.begin(); first != candidates.end();) {
         auto end = first;
         while (end != candidates.end() && end->key == first->key) ++end;
