@@ -98,7 +98,8 @@ int main(int argc, char** argv) {
     std::printf("read+count  %.2f s  %zu distinct lines of up to %d plies\n", readSeconds, table.lines().size(), depth);
     std::printf("replay+sort %.2f s  %zu book moves (lines shared by %d or more games)\n", replaySeconds, moves.size(),
                 minGames);
-    std::printf("write       %.2f s  %ld bytes%s\n", writeSeconds, fileSize(bookName.c_str()), written ? "" : " FAILED");
+    std::printf("write       %.2f s  %ld bytes%s\n", writeSeconds, fileSize(bookName.c_str()),
+                written ? "" : " FAILED");
     std::printf("total       %.2f s\n", readSeconds + replaySeconds + writeSeconds);
     std::printf("peak memory %.1f MB (%.1f MB before the build)\n", peakMegabytes(), memoryBefore);
 

@@ -45,7 +45,10 @@ LineTree buildTree(const std::vector<OpeningLine>& lines, int32_t minGames) {
     return tree;
 }
 
-// Walks the tree with one position, making and unmaking each line's last move.
+// Walks the tree with one position, making and unmaking each line's last move. The moves
+// before a line's last are its shorter lines' last moves, which come earlier in table order
+// with at least as many games; so taking each line's last move, first appearance first, gives
+// what replaying every line whole from the start would give.
 class LineReplay {
 public:
     LineReplay(const LineTable& table, const LineTree& tree, std::vector<BookCandidate>& out)
@@ -154,7 +157,8 @@ BookBuildResult buildOpeningBook(const char* pgnFileName, const char* bookFileNa
 std::string describeBookBuildFailure(BookBuildResult result, const char* pgnFileName, const char* bookFileName) {
     switch (result) {
     case BookBuildResult::Built: return "";
-    case BookBuildResult::BadDepth: return "book depth is not a number from 1 to " + std::to_string(BOOK_BUILD_MAX_DEPTH);
+    case BookBuildResult::BadDepth:
+        return "book depth is not a number from 1 to " + std::to_string(BOOK_BUILD_MAX_DEPTH);
     case BookBuildResult::PgnNotFound: return std::string("PGN file not found : ") + pgnFileName;
     case BookBuildResult::PgnUnreadable: return std::string("PGN file cannot be read : ") + pgnFileName;
     case BookBuildResult::BookNotWritten: return std::string("Error saving opening book : ") + bookFileName;

@@ -1,11 +1,11 @@
 // The book builder: small collections with known books, byte for byte, and its failures.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
-#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -62,18 +62,11 @@ protected:
         pgnName = directory + "/games.pgn";
         bookName = directory + "/book.bin";
     }
-    void TearDown() override {
-        for (const std::string& file : files()) std::remove((directory + "/" + file).c_str());
-        rmdir(directory.c_str());
-    }
+    void TearDown() override { std::filesystem::remove_all(directory); }
 
-    std::vector<std::string> files() const {
-        std::vector<std::string> names;
-        if (FILE* list = popen(("ls -A " + directory).c_str(), "r")) {
-            char line[256];
-            while (std::fgets(line, sizeof line, list)) names.emplace_back(line, std::strcspn(line, "\n"));
-            pclose(list);
-        }
+    std::set<std::string> files() const {
+        std::set<std::string> names;
+        for (const auto& file : std::filesystem::directory_iterator(directory)) names.insert(file.path().filename());
         return names;
     }
 
@@ -86,7 +79,7 @@ protected:
 
     // The file holding `positions`, ordered by key as the builder must order them.
     static std::string expectedBook(const std::vector<ExpectedPosition>& positions) {
-        std::vector<std::pair<uint64_t, std::vector<Move>>> keyed;
+        std::map<uint64_t, BookBytes> records;
         for (const ExpectedPosition& expected : positions) {
             Position position{};
             position.reset();
@@ -95,22 +88,14 @@ protected:
                 UndoRecord undo;
                 position.doMove(parseMoveText(position, step), undo);
             }
-            std::vector<Move> moves;
-            for (const ExpectedMove& move : expected.moves) moves.push_back(parseMoveText(position, move.coordinate));
-            keyed.emplace_back(position.key, moves);
+            BookBytes& record = records[position.key].position(position.key, int32_t(expected.moves.size()));
+            for (const ExpectedMove& move : expected.moves)
+                record.move(parseMoveText(position, move.coordinate), move.weight, move.whitePct, move.blackPct);
         }
-        std::vector<size_t> order(positions.size());
-        for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return keyed[a].first < keyed[b].first; });
         BookBytes bytes;
-        bytes.header(int32_t(positions.size()));
-        for (size_t i : order) {
-            bytes.position(keyed[i].first, int32_t(keyed[i].second.size()));
-            for (size_t m = 0; m < keyed[i].second.size(); ++m) {
-                const ExpectedMove& move = positions[i].moves[m];
-                bytes.move(keyed[i].second[m], move.weight, move.whitePct, move.blackPct);
-            }
-        }
+        bytes.header(int32_t(records.size()));
+        for (const auto& [key, record] : records)
+            bytes.bytes.insert(bytes.bytes.end(), record.bytes.begin(), record.bytes.end());
         return std::string(bytes.bytes.begin(), bytes.bytes.end());
     }
 
@@ -131,8 +116,6 @@ TEST_F(BookBuilderTest, OneGameGivesOneMovePerPosition) {
 
 TEST_F(BookBuilderTest, GamesShorterThanTheDepthCountForNothing) {
     EXPECT_EQ(build(game("1-0", "1. e4 e5 2. Nf3 Nc6"), 5, 1), expectedBook({}));
-    EXPECT_EQ(build(game("1-0", "1. e4 e5 2. Nf3 Nc6") + game("0-1", "1. d4 d5 2. c4 e6 3. Nc3"), 5, 1).size(),
-              12u + 5 * (12 + 10));
 }
 
 TEST_F(BookBuilderTest, MinimumGameCountAndResultPercentages) {
@@ -146,7 +129,8 @@ TEST_F(BookBuilderTest, MinimumGameCountAndResultPercentages) {
 TEST_F(BookBuilderTest, TranspositionsMergeWithTheFirstLinesWeight) {
     // Both move orders reach one position after four plies; its moves keep the values of the
     // line that met them first, and equal weights stay in the order first met.
-    const std::string pgn = game("1-0", "1. d4 Nf6 2. e4 d6 3. Nc3") + repeat(game("0-1", "1. e4 d6 2. d4 Nf6 3. Nc3"), 2) +
+    const std::string pgn = game("1-0", "1. d4 Nf6 2. e4 d6 3. Nc3") +
+                            repeat(game("0-1", "1. e4 d6 2. d4 Nf6 3. Nc3"), 2) +
                             game("1-0", "1. e4 d6 2. d4 Nf6 3. f3");
     const std::string book = build(pgn, 5, 1);
     EXPECT_EQ(book, expectedBook({
@@ -183,24 +167,6 @@ TEST_F(BookBuilderTest, AMoveTextThatMatchesNothingEndsTheLine) {
     }
 }
 
-TEST_F(BookBuilderTest, CastlingIsStoredAsTheGeneratorsWord) {
-    build(game("1/2-1/2", "1. e4 e5 2. Nf3 Nc6 3. Bc4 Bc5 4. O-O"), 7, 1);
-    Position position{};
-    position.reset();
-    position.setStartPosition();
-    for (const char* step : {"e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "f8c5"}) {
-        UndoRecord undo;
-        position.doMove(parseMoveText(position, step), undo);
-    }
-    OpeningBook loaded;
-    ASSERT_EQ(readBookFile(bookName.c_str(), loaded), BookReadResult::Loaded);
-    const BookEntry* entry = loaded.find(position.key);
-    ASSERT_NE(entry, nullptr);
-    ASSERT_EQ(entry->moveCount, 1);
-    EXPECT_EQ(entry->moves[0].move, makeMove(E1, H1, KING, NO_PIECE, NO_PIECE, MOVE_CASTLING));
-    EXPECT_EQ(loaded.entries.size(), 7u);
-}
-
 TEST_F(BookBuilderTest, FailuresLeaveAnExistingBookAlone) {
     writeFile(bookName, "old book");
     EXPECT_EQ(buildOpeningBook((directory + "/missing.pgn").c_str(), bookName.c_str(), 4, 1),
@@ -226,5 +192,5 @@ TEST_F(BookBuilderTest, FailuresLeaveAnExistingBookAlone) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), int(BookBuildResult::BookNotWritten));
     EXPECT_EQ(readFile(bookName), "old book");
-    EXPECT_EQ(files(), (std::vector<std::string>{"book.bin", "games.pgn"}));
+    EXPECT_EQ(files(), (std::set<std::string>{"book.bin", "games.pgn"}));
 }

@@ -131,15 +131,16 @@ TEST(BookIdentity, FastBuilderWritesThePlainBuildersBytes) {
     for (uint64_t seed = 1; seed <= 40; ++seed) {
         randompgn::Random random(seed);
         randompgn::Options options;
-        // Every fifth collection scatters its games over many moves per position.
-        options.divergePercent = seed % 5 == 0 ? 95 : 10 + random.below(70);
+        // Every fifth collection scatters many games over more than 16 moves per position.
+        const bool scattered = seed % 5 == 0;
+        options.divergePercent = scattered ? 90 : 10 + random.below(70);
         options.noisePercent = random.below(60);
         options.minPlies = 1 + random.below(8);
         std::string pgn;
-        const int32_t games = 5 + random.below(60);
+        const int32_t games = scattered ? 200 : 5 + random.below(60);
         for (int32_t g = 0; g < games; ++g) randompgn::appendGame(pgn, random, options);
         const int32_t depth = seed % 8 == 0 ? BOOK_BUILD_MAX_DEPTH : 1 + random.below(12);
-        const int32_t minGames = random.below(4);
+        const int32_t minGames = scattered ? 1 : random.below(4);
 
         PlainLineTable table;
         PgnReader reader(depth, table);

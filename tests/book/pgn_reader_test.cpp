@@ -58,7 +58,8 @@ TEST(PgnReader, ReadsMovesThroughEveryKindOfNoise) {
          {{{"e4", "e5", "Nf3"}, WHITE}}},
         {"nested comments and variations", tags("1-0") + "1. d4 {a {b} (c} (1. e4 (1. c4 {x}) e5) d5 2. c4\n", 3,
          {{{"d4", "d5", "c4"}, WHITE}}},
-        {"no blanks after dots, tabs, CRLF", tags("1-0") + "1.e4\te5\r\n2.Nf3 *\r\n", 3, {{{"e4", "e5", "Nf3"}, WHITE}}},
+        {"no blanks after dots, tabs, CRLF", tags("1-0") + "1.e4\te5\r\n2.Nf3 *\r\n", 3,
+         {{{"e4", "e5", "Nf3"}, WHITE}}},
         {"check and annotation marks stay in the text", tags("*") + "1. e4! e5?! 2. Bc4 Nc6 3. Qh5 Nf6?? 4. Qxf7#\n", 7,
          {{{"e4!", "e5?!", "Bc4", "Nc6", "Qh5", "Nf6??", "Qxf7#"}, NONE}}},
         {"short game gives nothing", tags("1-0") + "1. e4 e5 1-0\n" + tags("0-1") + "1. d4 d5 2. c4 0-1\n", 3,
@@ -119,12 +120,4 @@ TEST(PgnReader, MalformedInputEndsQuietly) {
     // A good game after garbage that closes its brackets is still read.
     EXPECT_EQ(readPgn("\x01\xff}) garbage 1-0\n" + tags("1-0") + "1. e4 e5\n", 2),
               (std::vector<ReadGame>{{{"e4", "e5"}, WHITE}}));
-}
-
-TEST(PgnReader, ReadsFiles) {
-    GameRecorder recorder;
-    PgnReader reader(2, recorder);
-    EXPECT_EQ(readPgnFile("/nonexistent/games.pgn", reader), PgnFileResult::NotFound);
-    EXPECT_EQ(readPgnFile("/", reader), PgnFileResult::ReadError);
-    EXPECT_TRUE(recorder.games.empty());
 }

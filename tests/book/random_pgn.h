@@ -61,28 +61,13 @@ inline std::string sanCore(const ScoredMove* legal, int32_t count, Move move) {
     return piece + froms[3] + target;
 }
 
-// Picks a move: the legal moves are ranked by a hash of position and move, which every game
-// shares, and the walk down the ranking stops early most of the time.
+// Picks a move: every game at a position prefers the same move (one the key chooses), and
+// walks on to the next ones in generation order only now and then.
 inline Move chooseMove(const Position& position, const ScoredMove* legal, int32_t count, Random& random,
                        const Options& options) {
-    int32_t best = 0;
-    uint64_t bestRank = ~0ull;
     int32_t skips = 0;
     while (skips < count - 1 && random.percent(options.divergePercent)) ++skips;
-    // The move of rank `skips`: the (skips + 1)-th smallest hash, found by repeated minimum.
-    uint64_t floor = 0;
-    for (int32_t round = 0; round <= skips; ++round) {
-        bestRank = ~0ull;
-        for (int32_t i = 0; i < count; ++i) {
-            const uint64_t rank = (position.key ^ legal[i].move) * 0xD6E8FEB86659FD93ull;
-            if ((round == 0 || rank > floor) && rank < bestRank) {
-                bestRank = rank;
-                best = i;
-            }
-        }
-        floor = bestRank;
-    }
-    return legal[best].move;
+    return legal[(position.key % uint32_t(count) + uint32_t(skips)) % uint32_t(count)].move;
 }
 
 inline const char* randomResult(Random& random) {
@@ -122,7 +107,8 @@ inline void appendGame(std::string& out, Random& random, const Options& options)
         out += text + " ";
         numberDue = false;
         if (noisy && random.percent(10)) {
-            out += random.percent(50) ? "{a comment (with brackets)} " : "$" + std::to_string(1 + random.below(9)) + " ";
+            const std::string nag = "$" + std::to_string(1 + random.below(9)) + " ";
+            out += random.percent(50) ? "{a comment (with brackets)} " : nag;
             numberDue = true;
         }
         if (noisy && random.percent(5)) {
