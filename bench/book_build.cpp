@@ -7,6 +7,7 @@
 #include <string>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "../tests/book/random_pgn.h"
@@ -28,13 +29,9 @@ double peakMegabytes() {
     return double(usage.ru_maxrss) / 1024.0;
 }
 
-long fileSize(const char* name) {
-    std::FILE* file = std::fopen(name, "rb");
-    if (!file) return -1;
-    std::fseek(file, 0, SEEK_END);
-    const long size = std::ftell(file);
-    std::fclose(file);
-    return size;
+int64_t fileSize(const char* name) {
+    struct stat status {};
+    return stat(name, &status) == 0 ? int64_t(status.st_size) : -1;
 }
 
 bool writeCollection(const char* name, int32_t games) {
@@ -78,7 +75,7 @@ int main(int argc, char** argv) {
         std::printf("cannot write %s\n", pgnName.c_str());
         return 1;
     }
-    std::printf("generated   %d games, %.1f MB of PGN in %.2f s\n", games, fileSize(pgnName.c_str()) / 1e6,
+    std::printf("generated   %d games, %.1f MB of PGN in %.2f s\n", games, double(fileSize(pgnName.c_str())) / 1e6,
                 secondsSince(start));
     const double memoryBefore = peakMegabytes();
 
@@ -98,7 +95,7 @@ int main(int argc, char** argv) {
     std::printf("read+count  %.2f s  %zu distinct lines of up to %d plies\n", readSeconds, table.lines().size(), depth);
     std::printf("replay+sort %.2f s  %zu book moves (lines shared by %d or more games)\n", replaySeconds, moves.size(),
                 minGames);
-    std::printf("write       %.2f s  %ld bytes%s\n", writeSeconds, fileSize(bookName.c_str()),
+    std::printf("write       %.2f s  %lld bytes%s\n", writeSeconds, (long long)fileSize(bookName.c_str()),
                 written ? "" : " FAILED");
     std::printf("total       %.2f s\n", readSeconds + replaySeconds + writeSeconds);
     std::printf("peak memory %.1f MB (%.1f MB before the build)\n", peakMegabytes(), memoryBefore);
