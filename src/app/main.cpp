@@ -9,6 +9,7 @@
 #include "app/input.h"
 #include "app/logger.h"
 #include "app/numbers.h"
+#include "book/book_builder.h"
 #include "protocol/protocol.h"
 #include "search/engine.h"
 #include "search/limits.h"
@@ -26,6 +27,9 @@ constexpr int32_t PERFT_SUITE_DEFAULT_DEPTH = 1;
 
 // Fixed time per move of a file tool's engine: none of those tools searches, the limits just stay sane.
 constexpr int32_t FILE_TOOL_TIME_PER_MOVE = 10000000;
+
+// Hash size for the book builder's engine set-up; it searches nothing, so the size is fixed.
+constexpr int32_t BOOK_BUILD_HASH_MB = 32;
 
 bool configFileExists() {
     std::FILE* file = std::fopen(CONFIG_FILE_NAME, "r");
@@ -151,6 +155,28 @@ int runPerftTool(ProtocolHost& host, PerftCommand command, int argc, char** argv
     return 0;
 }
 
+// "-buildbook": PGN file, book file, depth in plies, minimum number of games per line.
+int runBookBuilder(ProtocolHost& host, int argc, char** argv) {
+    if (argc != 6) return PROTOCOL_MODE;
+    const int32_t depth = parseInt32(argv[4]);
+    if (!isValidBookDepth(depth)) {
+        std::fprintf(stderr, "%s: depth '%s' is not a number from 1 to %d\n", argv[1], argv[4], BOOK_BUILD_MAX_DEPTH);
+        shutdown(host, false);
+        return 1;
+    }
+    host.engine->init(BOOK_BUILD_HASH_MB);
+    host.engine->newGame();
+    host.bestMoveOwed = 0;
+    const BookBuildResult result = host.engine->perft.buildBookFromPgn(argv[2], argv[3], depth, parseInt32(argv[5]));
+    if (result != BookBuildResult::Built) {
+        std::fprintf(stderr, "%s: %s\n", argv[1], describeBookBuildFailure(result, argv[2], argv[3]).c_str());
+        shutdown(host, false);
+        return 1;
+    }
+    shutdown(host, true);
+    return 0;
+}
+
 // Runs the tool the first argument names; PROTOCOL_MODE when none ran.
 int runCommandLine(ProtocolHost& host, int argc, char** argv) {
     const char* option = argv[1];
@@ -167,8 +193,7 @@ int runCommandLine(ProtocolHost& host, int argc, char** argv) {
     if (std::strcmp(option, "-perftd") == 0) return runPerftTool(host, &ProtocolHost::perftd, argc, argv);
     if (std::strcmp(option, "-perft") == 0) return runPerftTool(host, &ProtocolHost::perft, argc, argv);
     if (std::strcmp(option, "-divide") == 0) return runPerftTool(host, &ProtocolHost::divide, argc, argv);
-    // The book builder is not built yet: it starts the protocol mode like a wrong argument count.
-    if (std::strcmp(option, "-buildbook") == 0) return PROTOCOL_MODE;
+    if (std::strcmp(option, "-buildbook") == 0) return runBookBuilder(host, argc, argv);
     logger.log(LOG_WARNING, "Unknown command line parameter '%s'", option);
     return PROTOCOL_MODE;
 }
