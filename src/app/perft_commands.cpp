@@ -94,12 +94,10 @@ void ProtocolHost::divide(int32_t depth) {
     for (int32_t i = 0; i < list.count && tool->divideCount < DIVIDE_MAX_RESULTS; i++) {
         const Move move = list.entries[i].move;
         UndoRecord undo;
-        position.doMove(move, undo);
-        if (!position.isSquareAttacked(position.kingSquare[position.otherSide], position.sideToMove)) {
-            DivideResult& result = tool->divideResults[tool->divideCount++];
-            result.count = depth <= 1 ? 1 : tool->perftNodes(depth - 1);
-            moveToLongAlgebraic(move, result.moveText);
-        }
+        if (!position.doMoveIfLegal(move, undo)) continue;
+        DivideResult& result = tool->divideResults[tool->divideCount++];
+        result.count = depth <= 1 ? 1 : tool->perftNodes(depth - 1);
+        moveToLongAlgebraic(move, result.moveText);
         position.undoMove(move, undo);
     }
     const double elapsed = nowMicroseconds() - start;

@@ -237,7 +237,7 @@ int32_t generateEvasions(const Position& position, ScoredMove* out, int32_t room
     return writer.count;
 }
 
-int32_t generateMoves(const Position& position, ScoredMove* out, int32_t inCheck, int32_t room) {
+int32_t generateMoves(const Position& position, ScoredMove* out, bool inCheck, int32_t room) {
     if (inCheck) return generateEvasions(position, out, room);
     const int32_t count = generateCaptures(position, out, room);
     return count + generateQuiets(position, out + count, room - count);

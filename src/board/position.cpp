@@ -1,6 +1,8 @@
 // Position set-up, making and unmaking moves.
 #include "board/position.h"
 
+#include <utility>
+
 #include "board/attacks.h"
 #include "board/zobrist.h"
 
@@ -93,7 +95,7 @@ void Position::reset() {
         castleKingFrom[c] = castleRookKingSide[c] = castleRookQueenSide[c] = 0;
         castlePathKingSide[c] = castlePathQueenSide[c] = 0;
     }
-    chess960 = 0;
+    chess960 = false;
 }
 
 // Keys and occupancy live in locals: the byte-wide board writes would otherwise force reloads.
@@ -282,4 +284,41 @@ void Position::undoMove(Move move, const UndoRecord& undo) {
         board[to] = ROOK;
     }
     board[from] = uint8_t(moving);
+}
+
+bool Position::doMoveIfLegal(Move move, UndoRecord& undo) {
+    doMove(move, undo);
+    if (!moverKingAttacked()) return true;
+    undoMove(move, undo);
+    return false;
+}
+
+bool Position::isLegal(Move move) {
+    UndoRecord undo;
+    if (!doMoveIfLegal(move, undo)) return false;
+    undoMove(move, undo);
+    return true;
+}
+
+void Position::doNullMove(UndoRecord& undo) {
+    undo.key = key;
+    undo.pawnKey = pawnKey;
+    undo.move = noMove;
+    undo.castlingRights = castlingRights;
+    undo.epFile = epFile;
+    undo.rule50 = rule50;
+    rule50 = 0;
+    if (epFile != 0) {
+        key ^= zobristEnPassant[epFile - 1];
+        epFile = 0;
+    }
+    std::swap(sideToMove, otherSide);
+    key ^= zobristSideToMove;
+}
+
+void Position::undoNullMove(const UndoRecord& undo) {
+    key = undo.key;
+    epFile = undo.epFile;
+    rule50 = undo.rule50;
+    std::swap(sideToMove, otherSide);
 }

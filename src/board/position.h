@@ -42,14 +42,27 @@ struct Position {
     int32_t castleRookQueenSide[2];
     Bitboard castlePathKingSide[2];
     Bitboard castlePathQueenSide[2];
-    int32_t chess960;
+    bool chess960;
 
     void setStartPosition();
     void reset();
+    // Plays a pseudo-legal move of the side to move, recording in `undo` what undoMove needs.
+    // Neither tests legality.
     void doMove(Move move, UndoRecord& undo);
     void undoMove(Move move, const UndoRecord& undo);
-    int32_t isSquareAttacked(int32_t square, int32_t colour) const;
-    int32_t isPseudoLegal(Move move) const;
+    // Plays `move` when it does not leave the mover's king attacked: true with the move made,
+    // false with the position as it was.
+    bool doMoveIfLegal(Move move, UndoRecord& undo);
+    // Whether the pseudo-legal `move` leaves the mover's king safe; the position is unchanged.
+    bool isLegal(Move move);
+    // Passes the move to the other side: the en-passant file and the half-move clock are
+    // cleared, nothing moves. `undo` keeps what undoNullMove restores.
+    void doNullMove(UndoRecord& undo);
+    void undoNullMove(const UndoRecord& undo);
+    bool isSquareAttacked(int32_t square, int32_t colour) const;
+    // Whether the king of the side that just moved stands attacked (the last move was illegal).
+    bool moverKingAttacked() const { return isSquareAttacked(kingSquare[otherSide], sideToMove); }
+    bool isPseudoLegal(Move move) const;
     int32_t see(Move move) const;
     void printBoard() const;
 };

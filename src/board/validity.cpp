@@ -56,42 +56,41 @@ bool pawnMovePlayable(const Position& position, Move move) {
 
 }  // namespace
 
-int32_t Position::isSquareAttacked(int32_t square, int32_t colour) const {
+bool Position::isSquareAttacked(int32_t square, int32_t colour) const {
     const Bitboard* own = pieces[colour];
-    if (pawnAttacks[colour ^ 1][square] & own[PAWN]) return 1;
-    if (knightAttacks[square] & own[KNIGHT]) return 1;
-    if (bishopAttacks(square, occupied) & (own[BISHOP] | own[QUEEN])) return 1;
-    if (rookAttacks(square, occupied) & (own[ROOK] | own[QUEEN])) return 1;
-    if (kingAttacks[square] & own[KING]) return 1;
-    return 0;
+    if (pawnAttacks[colour ^ 1][square] & own[PAWN]) return true;
+    if (knightAttacks[square] & own[KNIGHT]) return true;
+    if (bishopAttacks(square, occupied) & (own[BISHOP] | own[QUEEN])) return true;
+    if (rookAttacks(square, occupied) & (own[ROOK] | own[QUEEN])) return true;
+    return (kingAttacks[square] & own[KING]) != 0;
 }
 
-int32_t Position::isPseudoLegal(Move move) const {
+bool Position::isPseudoLegal(Move move) const {
     // Bits above 23 are never set by a generator.
-    if (move == noMove || (move >> 24) != 0) return 0;
+    if (move == noMove || (move >> 24) != 0) return false;
     const int32_t from = moveFrom(move), to = moveTo(move);
     const int32_t moving = movePiece(move), captured = moveCaptured(move), promotion = movePromotion(move);
     const int32_t us = sideToMove, them = otherSide;
-    if (moving < PAWN || moving > KING || captured > QUEEN || from == to) return 0;
-    if (!(pieces[us][moving] & bit(from))) return 0;
+    if (moving < PAWN || moving > KING || captured > QUEEN || from == to) return false;
+    if (!(pieces[us][moving] & bit(from))) return false;
 
     // Flags only on the pieces that can carry them, and at most one special flag per word.
     const int32_t specials = int32_t(promotion != 0) + isEnPassant(move) + isDoublePush(move) + isCastling(move);
-    if (specials > 1) return 0;
-    if (moving != PAWN && (promotion || isEnPassant(move) || isDoublePush(move))) return 0;
-    if (moving != KING && isCastling(move)) return 0;
-    if (promotion && (promotion < KNIGHT || promotion > QUEEN)) return 0;
+    if (specials > 1) return false;
+    if (moving != PAWN && (promotion || isEnPassant(move) || isDoublePush(move))) return false;
+    if (moving != KING && isCastling(move)) return false;
+    if (promotion && (promotion < KNIGHT || promotion > QUEEN)) return false;
 
-    if (isCastling(move)) return captured == 0 && castlingPlayable(*this, from, to) ? 1 : 0;
+    if (isCastling(move)) return captured == 0 && castlingPlayable(*this, from, to);
     if (!captured || isEnPassant(move)) {
-        if (occupied & bit(to)) return 0;
+        if (occupied & bit(to)) return false;
     } else if (!(pieces[them][captured] & bit(to))) {
-        return 0;
+        return false;
     }
 
     switch (moving) {
     case PAWN:
-        return pawnMovePlayable(*this, move) ? 1 : 0;
+        return pawnMovePlayable(*this, move);
     case KNIGHT:
         return (knightAttacks[from] & bit(to)) != 0;
     case BISHOP:

@@ -46,10 +46,7 @@ static int32_t playGameMove(Engine& engine, Move move) {
     if (move == noMove || !position.isPseudoLegal(move)) return 0;
     if (engine.gameHistoryCount >= engine.gameHistoryCapacity) engine.growUndoStack();
     engine.keyHistory[engine.keyHistoryCount++] = position.key;
-    UndoRecord& undo = engine.gameHistory[engine.gameHistoryCount];
-    position.doMove(move, undo);
-    if (position.isSquareAttacked(position.kingSquare[position.otherSide], position.sideToMove)) {
-        position.undoMove(move, undo);
+    if (!position.doMoveIfLegal(move, engine.gameHistory[engine.gameHistoryCount])) {
         engine.keyHistoryCount--;
         return 0;
     }

@@ -70,11 +70,7 @@ int32_t Engine::quiescenceSearch(int32_t alpha, int32_t beta, int32_t depth, int
         if (!inCheck && entry.score <= SEE_TESTED_SCORE && pos.see(entry.move) < 0) continue;
         UndoRecord undo;
         const uint64_t keyBefore = pos.key;
-        pos.doMove(entry.move, undo);
-        if (pos.isSquareAttacked(pos.kingSquare[pos.otherSide], pos.sideToMove)) {
-            pos.undoMove(entry.move, undo);
-            continue;
-        }
+        if (!pos.doMoveIfLegal(entry.move, undo)) continue;
         keyHistory[keyHistoryCount++] = keyBefore;
         ++limits.nodes;
         ++searchedCount;
@@ -98,11 +94,7 @@ int32_t Engine::quiescenceSearch(int32_t alpha, int32_t beta, int32_t depth, int
             if (pos.see(move) < 0) continue;
             UndoRecord undo;
             const uint64_t keyBefore = pos.key;
-            pos.doMove(move, undo);
-            if (pos.isSquareAttacked(pos.kingSquare[pos.otherSide], pos.sideToMove)) {
-                pos.undoMove(move, undo);
-                continue;
-            }
+            if (!pos.doMoveIfLegal(move, undo)) continue;
             keyHistory[keyHistoryCount++] = keyBefore;
             ++limits.nodes;
             ++searchedCount;

@@ -2,7 +2,6 @@
 #include <cstdlib>
 
 #include "board/movegen.h"
-#include "board/zobrist.h"
 #include "search/engine.h"
 #include "search/movepick.h"
 #include "search/searchutil.h"
@@ -77,25 +76,15 @@ int32_t Engine::search(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, 
 
     if (eligible && allowNull && limits.nullMoveEnabled && hasPieces && depth > 7) {
         keyHistory[keyHistoryCount++] = key;
-        const uint8_t savedEpFile = pos.epFile;
-        const uint8_t savedRule50 = pos.rule50;
-        pos.rule50 = 0;
-        if (pos.epFile != 0) {
-            pos.key ^= zobristEnPassant[pos.epFile - 1];
-            pos.epFile = 0;
-        }
-        std::swap(pos.sideToMove, pos.otherSide);
-        pos.key ^= zobristSideToMove;
+        UndoRecord nullUndo;
+        pos.doNullMove(nullUndo);
 
         const int32_t childDepth = depth - 4 - 4 * (3 + plies / 8);
         const int32_t score = childDepth <= 3
                                   ? -quiescenceEntry(-beta, -beta + 1, 0, ply + 1, 0, 0)
                                   : -searchEntry(-beta, -beta + 1, childDepth, ply + 1, 0, 0, 0);
 
-        pos.epFile = savedEpFile;
-        pos.rule50 = savedRule50;
-        pos.key = key;
-        std::swap(pos.sideToMove, pos.otherSide);
+        pos.undoNullMove(nullUndo);
         --keyHistoryCount;
         if (stopReason != STOP_RUNNING) return 0;
         if (score >= beta) {
@@ -142,11 +131,7 @@ int32_t Engine::search(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, 
         }
 
         UndoRecord undo;
-        pos.doMove(move, undo);
-        if (pos.isSquareAttacked(pos.kingSquare[pos.otherSide], pos.sideToMove)) {
-            pos.undoMove(move, undo);
-            continue;
-        }
+        if (!pos.doMoveIfLegal(move, undo)) continue;
         keyHistory[keyHistoryCount++] = key;
         ++limits.nodes;
 

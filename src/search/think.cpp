@@ -38,12 +38,7 @@ Move probeBook(Engine& engine) {
     const Move chosen = chooseBookMove(*entry);
     for (int32_t i = 0; i < engine.rootMoves.count; ++i) {
         if (engine.rootMoves.entries[i].move != chosen) continue;
-        Position& pos = engine.position;
-        UndoRecord undo;
-        pos.doMove(chosen, undo);
-        const bool legal = !pos.isSquareAttacked(pos.kingSquare[pos.otherSide], pos.sideToMove);
-        pos.undoMove(chosen, undo);
-        return legal ? chosen : noMove;
+        return engine.position.isLegal(chosen) ? chosen : noMove;
     }
     return noMove;
 }
