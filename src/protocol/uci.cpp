@@ -37,7 +37,7 @@ int32_t UciProtocol::handleCommand(const char* line) {
         commandPonderHit();
     } else if (equals(line, "quit")) {
         if (searchRunning())
-            engine->stopReason = STOP_ABORTED;
+            engine->abortSearch();
         else
             releaseHeldResult();
         return 0;
@@ -143,10 +143,7 @@ void UciProtocol::commandPosition(const char* text) {
             else
                 return;
         }
-        engine->gameHistoryCount = 0;
-        engine->keyHistoryCount = 0;
-        engine->lastMove = noMove;
-        engine->position.setStartPosition();
+        engine->setStartPosition();
         engine->playMoveList(moves);
     } else if (startsWith(text, "fen ")) {
         const char* fen = text + 4;
@@ -166,9 +163,7 @@ void UciProtocol::commandPonderHit() {
         releaseHeldResult();
         return;
     }
-    engine->limits.pondering = 0;
-    engine->limits.checkCounter = int32_t(engine->limits.checkInterval);
-    if (engine->stopReason == STOP_RUNNING) engine->checkStop();
+    engine->ponderHit();
 }
 
 void UciProtocol::commandStop() {
@@ -176,14 +171,13 @@ void UciProtocol::commandStop() {
         releaseHeldResult();
         return;
     }
-    if (engine->stopReason == STOP_ABORTED) return;
-    engine->stopReason = engine->limits.pondering ? STOP_PONDER : STOP_NORMAL;
+    engine->stopSearch();
     stopRequested = 1;
 }
 
 void UciProtocol::commandUciNewGame() {
     if (searchRunning()) {
-        engine->stopReason = STOP_ABORTED;
+        engine->abortSearch();
         host->newGamePending = 1;
         return;
     }

@@ -96,11 +96,11 @@ void UciListener::onInputPending() {
     if (!readInputLine(text)) {
         // End of input is a "quit": nobody is left to read the result.
         host->quit = 1;
-        engine->stopReason = STOP_ABORTED;
+        engine->abortSearch();
         return;
     }
     host->handleInputLine(text);
-    if (host->quit && engine->stopReason == STOP_RUNNING) engine->stopReason = STOP_ABORTED;
+    if (host->quit) engine->abortSearch();
 }
 
 void UciListener::reportBestMove(bool withPonder, bool holdBack) {

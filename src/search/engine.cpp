@@ -15,7 +15,6 @@ int32_t lmrReduction[64][64];
 
 namespace {
 
-constexpr int32_t INITIAL_GAME_CAPACITY = 512;
 constexpr uint32_t PAWN_HASH_ENTRIES = 65536;
 constexpr uint32_t PAWN_HASH_ENTRY_BYTES = sizeof(PawnHashEntry);
 
@@ -71,10 +70,8 @@ Engine::Engine() {
     std::memset(pvTable, 0, sizeof(pvTable));
     for (MoveList& list : moveLists) clearMoveList(list);
     clearMoveList(rootMoves);
-    gameHistory = new UndoRecord[INITIAL_GAME_CAPACITY]();
-    gameHistoryCapacity = INITIAL_GAME_CAPACITY;
-    // Room for the whole game plus the deepest search path; grown with the game history.
-    keyHistory = new uint64_t[INITIAL_GAME_CAPACITY + KEY_HISTORY_SLACK]();
+    // The only allocation: the first game and key histories.
+    growUndoStack();
 }
 
 Engine::~Engine() {
@@ -90,7 +87,8 @@ Engine::~Engine() {
 void Engine::init(int32_t hashMb) {
     initAttackTables();
     initEvalTables();
-    keyHistoryCount = 0;
+    // A fresh engine state holds no game; newGame or a position command sets one up.
+    clearGameRecord();
     limits.hashMb = hashMb;
     tt.resize(hashMb);
     allocatePawnHash(pawnHash);
@@ -118,10 +116,7 @@ void Engine::newGame() {
     limits.increment[WHITE] = 0;
     limits.maxDepth = 8;
     limits.baseTime = 300000;
-    gameHistoryCount = 0;
-    keyHistoryCount = 0;
-    lastMove = noMove;
-    position.setStartPosition();
+    setStartPosition();
     tt.clear();
     std::memset(history, 0, sizeof(history));
     std::memset(killers, 0, sizeof(killers));
@@ -135,7 +130,7 @@ void Engine::clear() {
     limits.ponderMove = noMove;
     limits.pondering = 0;
     limits.ponderEnabled = 0;
-    if (searching) stopReason = STOP_ABORTED;
+    abortSearch();
     position.reset();
     tt.release();
     releasePawnHash(pawnHash);

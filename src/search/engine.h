@@ -38,6 +38,8 @@ extern int32_t lmrReduction[64][64];
 
 // keyHistory holds gameHistoryCapacity + KEY_HISTORY_SLACK keys: the game plus a full search path.
 inline constexpr int32_t KEY_HISTORY_SLACK = 2 * MAX_PLY;
+// Game records allocated at construction; the history doubles when a game outgrows it.
+inline constexpr int32_t INITIAL_GAME_CAPACITY = 512;
 
 class Engine {
 public:
@@ -79,15 +81,23 @@ public:
     void newGame();
     void clear();
 
-    // Game history (board).
-    void growUndoStack();
-    int32_t undoLastMove();
-
-    // FEN and move text.
+    // The game record. Only these verbs (and newGame) change the position and the game and
+    // key histories; the search restores what it changes before it returns.
+    // The start position with an empty game.
+    void setStartPosition();
+    // A FEN position with an empty game; 0 (logged, game unchanged) when the text is refused.
     int32_t setFen(const char* fen);
     int32_t getFen(char* buffer) const;
-    int32_t playMoveList(const char* text);
+    // Plays a move word on the game when it is legal here; false leaves the game as it was.
+    bool playMove(Move move);
+    // One move as coordinate text, or "O-O"/"O-O-O"; a refused move is reported through the
+    // listener ("Illegal move: ...") and returns 0.
     int32_t playMoveText(const char* text);
+    // Blank-separated moves, played up to the first refused one (reported, returns 0).
+    int32_t playMoveList(const char* text);
+    // Takes back the last move of the game; 0 when the game has none.
+    int32_t undoLastMove();
+    void growUndoStack();
 
     // Search.
     int32_t search(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, int32_t allowNull,
@@ -100,9 +110,23 @@ public:
                             int32_t inCheck);
     bool checkStop();
 
+    // Asking a running search to end (commands read during the search call these). Each does
+    // nothing when no search runs.
+    // Ends the search with its best move so far (StopReason 2 while pondering, else 1); an
+    // abort already asked for stays.
+    void stopSearch();
+    // Ends the search without a result (quit, new game, shutdown).
+    void abortSearch();
+    // The opponent played the expected move: the ponder search goes on as the real search,
+    // and the next stop check tests the time at once.
+    void ponderHit();
+
     // Root driver, ponder move, book.
     // Runs one search; a non-zero ponder asks for a ponder search. Always returns 1.
     int32_t think(int32_t ponder = 0);
     void findPonderMove(Move bestMove, Move& ponderMove);
     int32_t loadBook(const char* fileName);
+
+private:
+    void clearGameRecord();
 };

@@ -48,3 +48,19 @@ bool Engine::checkStop() {
     }
     return true;
 }
+
+void Engine::stopSearch() {
+    if (!searching || stopReason == STOP_ABORTED) return;
+    stopReason = limits.pondering ? STOP_PONDER : STOP_NORMAL;
+}
+
+void Engine::abortSearch() {
+    if (searching) stopReason = STOP_ABORTED;
+}
+
+void Engine::ponderHit() {
+    if (!searching) return;
+    limits.pondering = 0;
+    limits.checkCounter = int32_t(limits.checkInterval);
+    if (stopReason == STOP_RUNNING) checkStop();
+}

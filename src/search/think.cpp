@@ -297,17 +297,6 @@ void moveToFront(MoveList& root, Move move) {
     }
 }
 
-// Plays the search's move on the engine's own game.
-void playOnGame(Engine& engine, Move move) {
-    engine.keyHistory[engine.keyHistoryCount++] = engine.position.key;
-    if (engine.gameHistoryCount >= engine.gameHistoryCapacity) engine.growUndoStack();
-    UndoRecord& record = engine.gameHistory[engine.gameHistoryCount];
-    engine.position.doMove(move, record);
-    record.move = move;
-    engine.gameHistoryCount += 1;
-    engine.lastMove = move;
-}
-
 }  // namespace
 
 int32_t Engine::think(int32_t ponder) {
@@ -410,7 +399,7 @@ int32_t Engine::think(int32_t ponder) {
         if (limits.mode == MODE_INFINITE)
             lastMove = bestMove;
         else
-            playOnGame(*this, bestMove);
+            playMove(bestMove);
     }
     listener->onSearchEnd(stopReason);
     searching = 0;
