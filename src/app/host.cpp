@@ -74,6 +74,11 @@ void ProtocolHost::sendText(const char* text) {
     writeLine(text, std::strlen(text));
 }
 
+void ProtocolHost::setPonderEnabled(bool on) {
+    engine->setPonderEnabled(on);
+    ponderEnabled = engine->limits.ponderEnabled;
+}
+
 int32_t ProtocolHost::handleInputLine(const std::string& text) {
     if (line) std::snprintf(line, LINE_BUFFER_SIZE, "%s", text.c_str());
     logger.log(LOG_GUI, "<< %s", text.c_str());

@@ -22,6 +22,9 @@ public:
     int32_t protocolType = 0;
     uint8_t quit = 0;
     int32_t bestMoveOwed = 0;
+    // Ponder state: the engine's SearchLimits fields of the same names are the truth; these
+    // three are only ever copied from engine->limits (setPonderEnabled for the switch; the
+    // XBoard front end takes `pondering` and the expected reply `ponderMove` from the engine).
     int32_t ponderEnabled = 0;
     int32_t pondering = 0;
     int32_t movesToGo = 0;
@@ -55,6 +58,10 @@ public:
     // LINE_BUFFER_SIZE - 1 characters. Returns the handler's result (1 for an empty line).
     // Front ends call it for lines read during a search.
     int32_t handleInputLine(const std::string& text);
+
+    // Switches pondering on or off in the engine (Engine::setPonderEnabled) and copies the
+    // switch into `ponderEnabled`.
+    void setPonderEnabled(bool on);
 
     // Tool commands, reached from the command line and the protocols.
     void perft(int32_t depth);

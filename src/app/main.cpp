@@ -53,12 +53,9 @@ void printHelp() {
 
 // Releases the engine and the front end; `orderly` adds "End." to the log.
 void shutdown(ProtocolHost& host, bool orderly) {
-    host.ponderEnabled = 0;
     if (host.engine) {
-        host.engine->limits.ponderEnabled = 0;
-        host.engine->limits.pondering = 0;
-        host.engine->limits.ponderMove = noMove;
-        if (host.engine->searching) host.engine->stopReason = STOP_ABORTED;
+        // Pondering off and a running search aborted, as the engine's clear does too.
+        host.setPonderEnabled(false);
         host.engine->clear();
     }
     delete host.protocol;

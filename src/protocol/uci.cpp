@@ -78,12 +78,12 @@ void UciProtocol::commandGo(const char* tokens) {
     // A new search supersedes an answer that nobody asked for.
     resultHeld = 0;
     stopRequested = 0;
-    applyGoTokens(tokens, engine->limits, *host);
-    engine->think(host->pondering);
+    const bool ponder = applyGoTokens(tokens, engine->limits, *host);
+    engine->think(ponder);
 }
 
-void applyGoTokens(const char* text, SearchLimits& limits, ProtocolHost& host) {
-    host.pondering = 0;
+bool applyGoTokens(const char* text, SearchLimits& limits, ProtocolHost& host) {
+    bool ponder = false;
     limits.movesToGo = 0;
     const char* p = text;
     while (*p != '\0') {
@@ -93,7 +93,7 @@ void applyGoTokens(const char* text, SearchLimits& limits, ProtocolHost& host) {
         }
         const char* value = nullptr;
         if (startsWith(p, "ponder")) {
-            host.pondering = 1;
+            ponder = true;
         } else if ((value = keywordValue(p, "wtime "))) {
             limits.clock[WHITE] = float(wordNumber(value));
             limits.mode = MODE_CLOCK;
@@ -125,6 +125,7 @@ void applyGoTokens(const char* text, SearchLimits& limits, ProtocolHost& host) {
         }
         p = skipWord(value != nullptr ? value : p);
     }
+    return ponder;
 }
 
 void UciProtocol::commandPosition(const char* text) {

@@ -66,8 +66,9 @@ private:
     bool searchRunning() const;
 };
 
-// Reads the tokens of a "go " line into the limits; sets host.pondering and host.bestMoveOwed.
-void applyGoTokens(const char* tokens, SearchLimits& limits, ProtocolHost& host);
+// Reads the tokens of a "go " line into the limits and sets host.bestMoveOwed for an infinite
+// search; returns whether the line asks for a ponder search.
+bool applyGoTokens(const char* tokens, SearchLimits& limits, ProtocolHost& host);
 
 // The two parts of a UCI score: "cp" or "mate" and the number shown.
 struct UciScore {

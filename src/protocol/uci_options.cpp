@@ -81,15 +81,7 @@ void UciProtocol::commandSetOption(const char* text) {
         limits.hashMb = megabytes;
         engine->tt.resize(megabytes);
     } else if ((value = optionValue(name, "Ponder "))) {
-        if (isTrue(value)) {
-            limits.ponderEnabled = 1;
-            host->ponderEnabled = 1;
-        } else {
-            limits.ponderMove = noMove;
-            limits.ponderEnabled = 0;
-            limits.pondering = 0;
-            host->ponderEnabled = 0;
-        }
+        host->setPonderEnabled(isTrue(value));
     } else if ((value = optionValue(name, "NullMovePruning "))) {
         limits.nullMoveEnabled = isTrue(value) ? 1 : 0;
     } else if ((value = optionValue(name, "LateMoveReduction "))) {

@@ -127,11 +127,16 @@ void Engine::newGame() {
 void Engine::clear() {
     perft.engine = nullptr;
     perft.position = nullptr;
-    limits.ponderMove = noMove;
-    limits.pondering = 0;
-    limits.ponderEnabled = 0;
+    setPonderEnabled(false);
     abortSearch();
     position.reset();
     tt.release();
     releasePawnHash(pawnHash);
+}
+
+void Engine::setPonderEnabled(bool on) {
+    limits.ponderEnabled = on ? 1 : 0;
+    if (on) return;
+    limits.ponderMove = noMove;
+    limits.pondering = 0;
 }

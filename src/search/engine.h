@@ -80,6 +80,9 @@ public:
     void init(int32_t hashMb);
     void newGame();
     void clear();
+    // Allows pondering or forbids it; forbidding also drops the expected reply and ends the
+    // ponder state of a running search.
+    void setPonderEnabled(bool on);
 
     // The game record. Only these verbs (and newGame) change the position and the game and
     // key histories; the search restores what it changes before it returns.

@@ -162,15 +162,12 @@ TEST(UciGoTokens, DepthNodesInfiniteAndPonder) {
     applyGoTokens("nodes -5", limits, host);
     EXPECT_EQ(limits.mode, MODE_NODES);
     EXPECT_EQ(limits.nodeLimit, 0u);
-    applyGoTokens("nodes 12345", limits, host);
+    EXPECT_FALSE(applyGoTokens("nodes 12345", limits, host));
     EXPECT_EQ(limits.nodeLimit, 12345u);
-    EXPECT_EQ(host.pondering, 0);
-    applyGoTokens("ponderx infinite", limits, host);
-    EXPECT_EQ(host.pondering, 1);
+    EXPECT_TRUE(applyGoTokens("ponderx infinite", limits, host));
     EXPECT_EQ(host.bestMoveOwed, 1);
     EXPECT_EQ(limits.mode, MODE_INFINITE);
-    applyGoTokens("", limits, host);
-    EXPECT_EQ(host.pondering, 0);
+    EXPECT_FALSE(applyGoTokens("", limits, host));
 }
 
 TEST(UciGoTokens, MalformedTokensAreSkipped) {
