@@ -85,6 +85,6 @@ int32_t ProtocolHost::handleInputLine(const std::string& text) {
     if (text.empty() || !protocol) return 1;
     // Read the front end anew: the console replaces itself on "uci" and "xboard".
     int32_t result = protocol->handleCommand(text.c_str());
-    if (result == 0) quit = 1;
+    if (result == 0) quit = true;
     return result;
 }

@@ -20,16 +20,18 @@ public:
     Protocol* protocol = nullptr;
     char* line = nullptr;
     int32_t protocolType = 0;
-    uint8_t quit = 0;
-    int32_t bestMoveOwed = 0;
+    bool quit = false;
+    // UCI: a "bestmove" line is owed for a "go infinite" search.
+    bool bestMoveOwed = false;
     // Ponder state: the engine's SearchLimits fields of the same names are the truth; these
     // three are only ever copied from engine->limits (setPonderEnabled for the switch; the
     // XBoard front end takes `pondering` and the expected reply `ponderMove` from the engine).
-    int32_t ponderEnabled = 0;
-    int32_t pondering = 0;
+    bool ponderEnabled = false;
+    bool pondering = false;
     int32_t movesToGo = 0;
     int32_t movesPerSession = 0;
-    int32_t newGamePending = 0;
+    // A new game was asked for during a search; it starts when the search has ended.
+    bool newGamePending = false;
     Move ponderMove = noMove;
     int32_t Hash = 32;
     int32_t Book = 0;

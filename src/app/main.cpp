@@ -82,7 +82,7 @@ int runPerftTool(ProtocolHost& host, PerftCommand command, int argc, char** argv
     }
     host.engine->init(host.Hash);
     host.engine->newGame();
-    host.bestMoveOwed = 0;
+    host.bestMoveOwed = false;
     if (withFen && !host.engine->setFen(argv[4])) {
         std::puts("Bad FEN string !");
         std::fprintf(stderr, "%s: FEN position rejected: %s\n", argv[1], argv[4]);
@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     strengthElo = 2600;
     strengthLimited = 0;
     host.selectProtocol(0);
-    host.quit = 0;
+    host.quit = false;
 
     if (argc > 1) {
         const int status = runCommandLine(host, argc, argv);

@@ -22,7 +22,7 @@ bool UciProtocol::searchRunning() const { return engine->searching != 0; }
 
 void UciProtocol::releaseHeldResult() {
     if (!resultHeld) return;
-    resultHeld = 0;
+    resultHeld = false;
     host->sendText(heldLine);
 }
 
@@ -76,8 +76,8 @@ int32_t UciProtocol::handleCommand(const char* line) {
 void UciProtocol::commandGo(const char* tokens) {
     if (searchRunning()) return;
     // A new search supersedes an answer that nobody asked for.
-    resultHeld = 0;
-    stopRequested = 0;
+    resultHeld = false;
+    stopRequested = false;
     const bool ponder = applyGoTokens(tokens, engine->limits, *host);
     engine->think(ponder);
 }
@@ -113,7 +113,7 @@ bool applyGoTokens(const char* text, SearchLimits& limits, ProtocolHost& host) {
             limits.movesToGo = moves < 0 ? 0 : moves;
             limits.mode = MODE_CLOCK;
         } else if (startsWith(p, "infinite")) {
-            host.bestMoveOwed = 1;
+            host.bestMoveOwed = true;
             limits.mode = MODE_INFINITE;
         } else if ((value = keywordValue(p, "depth "))) {
             limits.mode = MODE_DEPTH;
@@ -173,18 +173,18 @@ void UciProtocol::commandStop() {
         return;
     }
     engine->stopSearch();
-    stopRequested = 1;
+    stopRequested = true;
 }
 
 void UciProtocol::commandUciNewGame() {
     if (searchRunning()) {
         engine->abortSearch();
-        host->newGamePending = 1;
+        host->newGamePending = true;
         return;
     }
     engine->newGame();
-    host->bestMoveOwed = 0;
-    resultHeld = 0;
+    host->bestMoveOwed = false;
+    resultHeld = false;
 }
 
 int32_t UciProtocol::perftDepth(const char* line) const {

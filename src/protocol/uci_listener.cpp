@@ -95,7 +95,7 @@ void UciListener::onInputPending() {
     std::string text;
     if (!readInputLine(text)) {
         // End of input is a "quit": nobody is left to read the result.
-        host->quit = 1;
+        host->quit = true;
         engine->abortSearch();
         return;
     }
@@ -118,38 +118,38 @@ void UciListener::reportBestMove(bool withPonder, bool holdBack) {
     }
     if (holdBack) {
         std::memcpy(owner->heldLine, line, sizeof line);
-        owner->resultHeld = 1;
+        owner->resultHeld = true;
     } else {
         host->sendText(line);
     }
 }
 
-void UciListener::onSearchEnd(int32_t reason) {
+void UciListener::onSearchEnd(StopReason reason) {
     if (reason == STOP_ABORTED) {
         if (host->newGamePending) {
             engine->newGame();
-            host->bestMoveOwed = 0;
+            host->bestMoveOwed = false;
             host->movesToGo = 40;
             host->movesPerSession = 40;
             engine->limits.movesToGo = 40;
-            host->newGamePending = 0;
+            host->newGamePending = false;
         }
         if (host->bestMoveOwed) {
-            host->bestMoveOwed = 0;
+            host->bestMoveOwed = false;
             reportBestMove(false, false);
         }
         return;
     }
     // A search that ended by itself while the GUI still thinks it runs (infinite, or
     // pondering) keeps its answer until "stop" or "ponderhit" asks for it.
-    const bool endedByItself = owner->stopRequested == 0;
-    const bool ponderEnabled = host->ponderEnabled != 0;
+    const bool endedByItself = !owner->stopRequested;
+    const bool ponderEnabled = host->ponderEnabled;
     if (reason == STOP_PONDER_DEPTH || reason == STOP_PONDER) {
         // A "stop" is always answered, even with the Ponder option since switched off.
         reportBestMove(ponderEnabled, endedByItself);
     } else {
         const bool stillExpected =
-            engine->limits.mode == MODE_INFINITE || engine->limits.pondering != 0;
+            engine->limits.mode == MODE_INFINITE || engine->limits.pondering;
         reportBestMove(ponderEnabled, endedByItself && stillExpected);
     }
 }

@@ -55,17 +55,17 @@ void UciProtocol::commandUci() {
 
     engine->init(clampInt(host->Hash, HASH_MIN_MB, HASH_MAX_MB));
     engine->newGame();
-    host->bestMoveOwed = 0;
-    resultHeld = 0;
+    host->bestMoveOwed = false;
+    resultHeld = false;
     // The defaults just announced are what the engine really uses.
-    engine->limits.nullMoveEnabled = host->UseNullMovePruning ? 1 : 0;
-    engine->limits.lmrEnabled = host->UseLMR ? 1 : 0;
-    limitStrength = host->UseStrength ? 1 : 0;
+    engine->limits.nullMoveEnabled = host->UseNullMovePruning;
+    engine->limits.lmrEnabled = host->UseLMR;
+    limitStrength = host->UseStrength;
     applyStrength(host->StrengthELO);
     if (host->Book) {
         if (!engine->loadBook(host->BookFile)) host->Book = 0;
     } else {
-        engine->limits.bookEnabled = 0;
+        engine->limits.bookEnabled = false;
         engine->book.clear();
     }
     host->sendText("uciok");
@@ -83,16 +83,16 @@ void UciProtocol::commandSetOption(const char* text) {
     } else if ((value = optionValue(name, "Ponder "))) {
         host->setPonderEnabled(isTrue(value));
     } else if ((value = optionValue(name, "NullMovePruning "))) {
-        limits.nullMoveEnabled = isTrue(value) ? 1 : 0;
+        limits.nullMoveEnabled = isTrue(value);
     } else if ((value = optionValue(name, "LateMoveReduction "))) {
-        limits.lmrEnabled = isTrue(value) ? 1 : 0;
+        limits.lmrEnabled = isTrue(value);
     } else if ((value = optionValue(name, "OwnBook "))) {
         if (isTrue(value)) {
             host->Book = 1;
             loadBookFile();
         } else {
             host->Book = 0;
-            limits.bookEnabled = 0;
+            limits.bookEnabled = false;
             engine->book.clear();
         }
     } else if ((value = optionValue(name, "Book File "))) {
@@ -107,7 +107,7 @@ void UciProtocol::commandSetOption(const char* text) {
     } else if ((value = optionValue(name, "UCI_Elo "))) {
         applyStrength(parseInt32(value));
     } else if ((value = optionValue(name, "UCI_LimitStrength "))) {
-        limitStrength = isTrue(value) ? 1 : 0;
+        limitStrength = isTrue(value);
         applyStrength(strengthElo);
     } else if ((value = optionValue(name, "UCI_Chess960 "))) {
         engine->position.chess960 = isTrue(value) ? 1 : 0;

@@ -100,8 +100,8 @@ void Engine::init(int32_t hashMb) {
 
 void Engine::newGame() {
     limits.thinkCount = 0;
-    searching = 0;
-    limits.pondering = 0;
+    searching = false;
+    limits.pondering = false;
     limits.ponderMove = noMove;
     limits.mode = MODE_MOVE_TIME;
     limits.timeBudget = 7500;
@@ -135,8 +135,8 @@ void Engine::clear() {
 }
 
 void Engine::setPonderEnabled(bool on) {
-    limits.ponderEnabled = on ? 1 : 0;
+    limits.ponderEnabled = on;
     if (on) return;
     limits.ponderMove = noMove;
-    limits.pondering = 0;
+    limits.pondering = false;
 }

@@ -60,9 +60,10 @@ public:
     int32_t gameHistoryCount = 0;
     int32_t gameHistoryCapacity = 0;
     int32_t rootMoveCount = 0;
-    int32_t searching = 0;
-    int32_t stopReason = STOP_RUNNING;
-    int32_t endAfterIteration = 0;
+    bool searching = false;
+    StopReason stopReason = STOP_RUNNING;
+    // Set by the root driver when the root has a single move: the search ends after the iteration.
+    bool endAfterIteration = false;
     Move lastMove = noMove;
     int32_t multiPv = 1;
     MultiPvTable pvLines;
@@ -125,8 +126,9 @@ public:
     void ponderHit();
 
     // Root driver, ponder move, book.
-    // Runs one search; a non-zero ponder asks for a ponder search. Always returns 1.
-    int32_t think(int32_t ponder = 0);
+    // Runs one search; `ponder` asks for a ponder search (taken only while pondering is
+    // allowed). Always returns 1.
+    int32_t think(bool ponder = false);
     void findPonderMove(Move bestMove, Move& ponderMove);
     int32_t loadBook(const char* fileName);
 

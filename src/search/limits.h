@@ -22,10 +22,11 @@ enum StopReason : int32_t {
 };
 
 struct SearchLimits {
-    int32_t ponderEnabled = 0;
-    int32_t pondering = 0;
+    bool ponderEnabled = false;
+    // A ponder search runs: no limit ends it until "ponderhit".
+    bool pondering = false;
     Move ponderMove = noMove;
-    int32_t mode = MODE_MOVE_TIME;
+    TimeControlMode mode = MODE_MOVE_TIME;
     uint32_t timeBudget = 20;
     int32_t startSeconds = 0;
     int32_t startMicroseconds = 0;
@@ -44,12 +45,12 @@ struct SearchLimits {
     int32_t baseTime = 0;
     int32_t depthReached = 0;
     int32_t seldepth = 0;
-    int32_t outputStarted = 0;
-    uint8_t nullMoveEnabled = 1;
-    uint8_t lmrEnabled = 1;
+    bool outputStarted = false;
+    bool nullMoveEnabled = true;
+    bool lmrEnabled = true;
     float clock[2] = {0.0f, 0.0f};
-    uint8_t testSuiteMode = 0;
-    uint8_t bookEnabled = 1;
+    bool testSuiteMode = false;
+    bool bookEnabled = true;
     int32_t bookMaxPly = 0;
 };
 

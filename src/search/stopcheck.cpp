@@ -60,7 +60,7 @@ void Engine::abortSearch() {
 
 void Engine::ponderHit() {
     if (!searching) return;
-    limits.pondering = 0;
+    limits.pondering = false;
     limits.checkCounter = int32_t(limits.checkInterval);
     if (stopReason == STOP_RUNNING) checkStop();
 }

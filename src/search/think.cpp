@@ -65,7 +65,7 @@ int32_t setUpSearch(Engine& engine) {
     default:
         break;
     }
-    limits.outputStarted = 0;
+    limits.outputStarted = false;
     engine.tt.advanceAge();
     engine.pvTable[0][0] = noMove;
     engine.pvLength[0] = 0;
@@ -236,11 +236,11 @@ bool searchLine(Engine& engine, int32_t lineIndex, int32_t depth) {
         engine.pvTable[0][0] = noMove;
         engine.pvLength[0] = 0;
         if (engine.limits.outputStarted) engine.listener->onDepth(depth);
-        engine.endAfterIteration = 0;
+        engine.endAfterIteration = false;
         const Attempt attempt = searchRoot(engine, depth, alpha, beta);
         const int32_t best = attempt.best;
         if (attempt.completed) {
-            if (engine.rootMoves.count == 1) engine.endAfterIteration = 1;
+            if (engine.rootMoves.count == 1) engine.endAfterIteration = true;
             engine.tt.store(engine.position.key, engine.pvTable[0][0], best, 4 * depth, 0, attempt.bound);
         }
         const double elapsed = elapsedSinceStart(engine);
@@ -257,7 +257,7 @@ bool searchLine(Engine& engine, int32_t lineIndex, int32_t depth) {
             }
             return false;
         }
-        if (elapsed > OUTPUT_DELAY_US) engine.limits.outputStarted = 1;
+        if (elapsed > OUTPUT_DELAY_US) engine.limits.outputStarted = true;
         line.score = best;
         int32_t failedBound = -1;
         if (best <= alpha) {
@@ -299,15 +299,15 @@ void moveToFront(MoveList& root, Move move) {
 
 }  // namespace
 
-int32_t Engine::think(int32_t ponder) {
+int32_t Engine::think(bool ponder) {
     limits.startTimeUs = monotonicMicros();
     timeval wall{};
     gettimeofday(&wall, nullptr);
     limits.startSeconds = int32_t(wall.tv_sec);
     limits.startMicroseconds = int32_t(wall.tv_usec);
-    limits.pondering = ponder != 0 && limits.ponderEnabled != 0 ? 1 : 0;
+    limits.pondering = ponder && limits.ponderEnabled;
     lastMove = noMove;
-    searching = 1;
+    searching = true;
     stopReason = STOP_RUNNING;
     limits.ponderMove = noMove;
     Move bestMove = noMove;
@@ -320,13 +320,13 @@ int32_t Engine::think(int32_t ponder) {
         // A ponder search still takes the expected reply back, so the game never keeps a move
         // the opponent has not played; the empty result is held back like any finished ponder.
         if (limits.pondering) {
-            limits.pondering = 0;
+            limits.pondering = false;
             stopReason = STOP_PONDER_DEPTH;
             undoLastMove();
             lastMove = noMove;
         }
         listener->onSearchEnd(stopReason);
-        searching = 0;
+        searching = false;
         return 1;
     }
 
@@ -377,7 +377,7 @@ int32_t Engine::think(int32_t ponder) {
             }
         }
         if (stopReason == STOP_ABORTED) {
-            searching = 0;
+            searching = false;
             if (limits.pondering) undoLastMove();
             listener->onSearchEnd(STOP_ABORTED);
             return 1;
@@ -390,7 +390,7 @@ int32_t Engine::think(int32_t ponder) {
     if (limits.ponderEnabled && limits.ponderMove == noMove && bestMove != noMove)
         findPonderMove(bestMove, limits.ponderMove);
     if (limits.pondering) {
-        limits.pondering = 0;
+        limits.pondering = false;
         if (stopReason != STOP_PONDER && stopReason != STOP_PONDER_DEPTH)
             stopReason = depthReached < depthLimit ? STOP_PONDER : STOP_PONDER_DEPTH;
         undoLastMove();
@@ -402,6 +402,6 @@ int32_t Engine::think(int32_t ponder) {
             playMove(bestMove);
     }
     listener->onSearchEnd(stopReason);
-    searching = 0;
+    searching = false;
     return 1;
 }

@@ -80,7 +80,7 @@ protected:
         engine->lastMove = move("e2e4");
         engine->limits.ponderMove = makeMove(E7, E5, PAWN, 0, 0, MOVE_DOUBLE_PUSH);
     }
-    std::vector<std::string> end(int32_t reason) {
+    std::vector<std::string> end(StopReason reason) {
         return capture([&] { uci->listener.onSearchEnd(reason); });
     }
 };

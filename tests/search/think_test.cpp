@@ -29,7 +29,7 @@ public:
     int32_t currMoveReports = 0;
     std::function<void(const PvReport&)> onReport;
 
-    void onSearchEnd(int32_t reason) override { ends.push_back(reason); }
+    void onSearchEnd(StopReason reason) override { ends.push_back(reason); }
     void onPv(int32_t depth, int32_t score, const Move* pv, double, int32_t pvLength, uint64_t, int32_t,
               int32_t bound) override {
         record({0, depth, score, bound, std::vector<Move>(pv, pv + pvLength)});
@@ -376,7 +376,7 @@ TEST(MultiPvSort, DeepestFirstThenScoreAndUnfinishedLast) {
 
 TEST_F(ThinkTest, InfiniteModeHasNoTimeTest) {
     // A start far in the past: any time test would end the search at once.
-    for (int32_t mode : {MODE_INFINITE, MODE_MOVE_TIME}) {
+    for (TimeControlMode mode : {MODE_INFINITE, MODE_MOVE_TIME}) {
         engine->stopReason = STOP_RUNNING;
         engine->limits.mode = mode;
         engine->limits.pondering = 0;
