@@ -55,6 +55,9 @@ inline constexpr int32_t MATE_SCORE = 32000;
 inline constexpr int32_t MATE_BOUND = 31744;
 inline constexpr int32_t DRAW_SCORE = 0;
 
+// A score this far from 0 (either sign) is a mate score.
+constexpr bool isMateScore(int32_t score) { return score >= MATE_BOUND || score <= -MATE_BOUND; }
+
 inline constexpr int32_t MAX_PLY = 128;
 inline constexpr int32_t MAX_MOVES = 256;
 

@@ -104,14 +104,17 @@ public:
     void growUndoStack();
 
     // Search.
-    int32_t search(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, int32_t allowNull,
-                   int32_t pvNode, int32_t inCheck);
-    int32_t searchEntry(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, int32_t allowNull,
-                        int32_t pvNode, int32_t inCheck);
-    int32_t quiescenceSearch(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, int32_t pvNode,
-                             int32_t inCheck);
-    int32_t quiescenceEntry(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, int32_t pvNode,
-                            int32_t inCheck);
+    // Alpha-beta node; depth in quarter plies (ONE_PLY), at least one ply. `allowNull` is false
+    // only in the child of a null move; `inCheck` is the caller's test of the side to move.
+    int32_t search(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, bool allowNull, bool pvNode,
+                   bool inCheck);
+    // Guarded child entry: 0 once the search is stopped, a draw beyond the deepest ply.
+    int32_t searchEntry(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, bool allowNull, bool pvNode,
+                        bool inCheck);
+    // Captures (and at its first ply quiet checks) until the position is quiet; depth in plies,
+    // 0 at its first ply and negative below.
+    int32_t quiescenceSearch(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, bool pvNode, bool inCheck);
+    int32_t quiescenceEntry(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, bool pvNode, bool inCheck);
     bool checkStop();
 
     // Asking a running search to end (commands read during the search call these). Each does

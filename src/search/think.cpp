@@ -7,6 +7,7 @@
 
 #include "board/movegen.h"
 #include "search/engine.h"
+#include "search/movepick.h"
 #include "search/searchutil.h"
 #include "search/timecontrol.h"
 
@@ -20,11 +21,6 @@ constexpr int32_t MATE_STEP = 641;
 constexpr int32_t FIRST_WINDOW_DEPTH = 6;
 constexpr double OUTPUT_DELAY_US = 2000000.0;
 constexpr double NO_NEW_ITERATION_FRACTION = 0.6;
-constexpr int32_t HISTORY_LIMIT = 9999;
-
-bool isMateScore(int32_t score) { return score >= MATE_BOUND || score <= -MATE_BOUND; }
-
-bool givesCheckAfterMove(const Position& pos) { return isInCheck(pos) != 0; }
 
 double elapsedSinceStart(const Engine& engine) {
     const uint64_t now = monotonicMicros();
@@ -91,25 +87,18 @@ void orderRootMoves(Engine& engine) {
     MoveList& root = engine.rootMoves;
     for (int32_t i = 0; i < root.count; ++i) {
         const Move move = root.entries[i].move;
-        engine.keyHistory[engine.keyHistoryCount++] = pos.key;
         UndoRecord undo;
-        pos.doMove(move, undo);
-        const int32_t givesCheck = givesCheckAfterMove(pos);
+        if (!makeSearchMove(engine, move, undo)) continue;
+        const bool givesCheck = isInCheck(pos);
         engine.pvTable[1][0] = noMove;
         engine.pvLength[1] = 0;
         int32_t score = 0;
         if (engine.stopReason == STOP_RUNNING && engine.checkStop() && !isInsufficientMaterial(pos))
-            score = -engine.quiescenceSearch(-MATE_SCORE, MATE_SCORE, -1, 1, 1, givesCheck);
-        pos.undoMove(move, undo);
-        --engine.keyHistoryCount;
+            score = -engine.quiescenceSearch(-MATE_SCORE, MATE_SCORE, -1, 1, PV_NODE, givesCheck);
+        unmakeSearchMove(engine, move, undo);
         root.entries[i].score = score;
     }
-    for (int32_t i = 1; i < root.count; ++i) {
-        const ScoredMove entry = root.entries[i];
-        int32_t j = i;
-        for (; j > 0 && root.entries[j - 1].score < entry.score; --j) root.entries[j] = root.entries[j - 1];
-        root.entries[j] = entry;
-    }
+    sortMoves(root.entries, root.count);
     engine.limits.nodes = 0;
 }
 
@@ -119,17 +108,6 @@ bool isExcluded(const Engine& engine, Move move) {
     for (int32_t i = 0; i < table.excludedCount; ++i)
         if (table.excluded[i] == move) return true;
     return false;
-}
-
-void rewardCutoff(Engine& engine, Move move, int32_t depth) {
-    Move* killers = engine.killers[0];
-    if (killers[0] != move) {
-        killers[1] = killers[0];
-        killers[0] = move;
-    }
-    uint16_t& counter = engine.history[engine.position.sideToMove][movePiece(move)][moveTo(move)];
-    const int32_t raised = int32_t(counter) + depth * depth;
-    if (raised <= HISTORY_LIMIT) counter = uint16_t(raised);
 }
 
 struct Attempt {
@@ -142,43 +120,39 @@ struct Attempt {
 Attempt searchRoot(Engine& engine, int32_t depth, int32_t alpha, int32_t beta) {
     Position& pos = engine.position;
     MoveList& root = engine.rootMoves;
-    const bool rootInCheck = isInCheck(pos) != 0;
+    const bool rootInCheck = isInCheck(pos);
     const uint64_t key = pos.key;
     Attempt attempt{alpha, BOUND_UPPER, false};
     int32_t& best = attempt.best;
     for (int32_t j = 0; j < root.count; ++j) {
         const Move move = root.entries[j].move;
         if (isExcluded(engine, move)) continue;
-        engine.keyHistory[engine.keyHistoryCount++] = key;
         UndoRecord undo;
-        pos.doMove(move, undo);
+        if (!makeSearchMove(engine, move, undo)) continue;
         engine.limits.nodes += 1;
         if (engine.limits.outputStarted) engine.listener->onCurrMove(move, j + 1);
-        const int32_t givesCheck = givesCheckAfterMove(pos);
-        const int32_t toRank = rankOf(moveTo(move));
-        const bool extend = givesCheck || (movePiece(move) == PAWN && (toRank == 1 || toRank == 6)) || root.count == 1;
-        const int32_t childDepth = extend ? 4 * depth : 4 * depth - 4;
-        auto searchChild = [&](int32_t childAlpha, int32_t childBeta, int32_t pvNode) {
-            if (childDepth < 4) return -engine.quiescenceEntry(-childBeta, -childAlpha, 0, 1, pvNode, givesCheck);
-            return -engine.searchEntry(-childBeta, -childAlpha, childDepth, 1, 1, pvNode, givesCheck);
+        // Checks, pawns about to promote and a forced reply are searched a ply deeper.
+        const bool givesCheck = isInCheck(pos);
+        const bool extend = givesCheck || isPawnToSeventh(move) || root.count == 1;
+        const int32_t childDepth = extend ? ONE_PLY * depth : ONE_PLY * depth - ONE_PLY;
+        auto searchRootChild = [&](int32_t childAlpha, int32_t childBeta, bool pvNode) {
+            return -searchChild(engine, -childBeta, -childAlpha, childDepth, 1, NULL_MOVE_ALLOWED, pvNode, givesCheck);
         };
         int32_t score;
         if (j == 0) {
-            score = searchChild(best, beta, 1);
+            score = searchRootChild(best, beta, PV_NODE);
         } else {
-            score = searchChild(best, best + 1, 0);
-            if (score > best && score < beta) score = searchChild(best, beta, 1);
+            score = searchRootChild(best, best + 1, NON_PV_NODE);
+            if (score > best && score < beta) score = searchRootChild(best, beta, PV_NODE);
         }
-        pos.undoMove(move, undo);
-        --engine.keyHistoryCount;
+        unmakeSearchMove(engine, move, undo);
         if (engine.stopReason != STOP_RUNNING) return attempt;
         if (score <= best) continue;
         updatePv(engine, 0, move);
         best = score;
         if (score >= beta) {
-            engine.tt.store(key, move, score, 4 * depth, 0, BOUND_LOWER);
-            if (!rootInCheck && moveCaptured(move) == NO_PIECE && movePromotion(move) == NO_PIECE)
-                rewardCutoff(engine, move, depth);
+            engine.tt.store(key, move, score, ONE_PLY * depth, 0, BOUND_LOWER);
+            if (!rootInCheck && isQuiet(move)) updateKillersAndHistory(engine, 0, move, pos.sideToMove, depth);
             return attempt;
         }
         attempt.bound = BOUND_EXACT;
@@ -241,7 +215,7 @@ bool searchLine(Engine& engine, int32_t lineIndex, int32_t depth) {
         const int32_t best = attempt.best;
         if (attempt.completed) {
             if (engine.rootMoves.count == 1) engine.endAfterIteration = true;
-            engine.tt.store(engine.position.key, engine.pvTable[0][0], best, 4 * depth, 0, attempt.bound);
+            engine.tt.store(engine.position.key, engine.pvTable[0][0], best, ONE_PLY * depth, 0, attempt.bound);
         }
         const double elapsed = elapsedSinceStart(engine);
         if (engine.stopReason != STOP_RUNNING) {
