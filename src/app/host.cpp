@@ -25,7 +25,6 @@ void writeLine(const char* text, size_t length) {
 int32_t ProtocolHost::selectProtocol(int32_t type) {
     delete protocol;
     protocol = nullptr;
-    protocolType = type;
     if (type == 1) {
         logger.log(LOG_INFO, "using protocol UCI");
         protocol = new UciProtocol(engine, this);
@@ -80,7 +79,6 @@ void ProtocolHost::setPonderEnabled(bool on) {
 }
 
 int32_t ProtocolHost::handleInputLine(const std::string& text) {
-    if (line) std::snprintf(line, LINE_BUFFER_SIZE, "%s", text.c_str());
     logger.log(LOG_GUI, "<< %s", text.c_str());
     if (text.empty() || !protocol) return 1;
     // Read the front end anew: the console replaces itself on "uci" and "xboard".

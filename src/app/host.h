@@ -18,8 +18,6 @@ class ProtocolHost {
 public:
     Engine* engine = nullptr;
     Protocol* protocol = nullptr;
-    char* line = nullptr;
-    int32_t protocolType = 0;
     bool quit = false;
     // UCI: a "bestmove" line is owed for a "go infinite" search.
     bool bestMoveOwed = false;
@@ -55,10 +53,9 @@ public:
     void sendText(const char* text);
 
     // Handles one input line as the read loop does: logs it as "<< ...", hands a non-empty
-    // line to the current front end and sets `quit` when that returns 0. The text is passed
-    // from `text` itself (a line of any length stays whole); `line` receives a copy cut to
-    // LINE_BUFFER_SIZE - 1 characters. Returns the handler's result (1 for an empty line).
-    // Front ends call it for lines read during a search.
+    // line (of any length) to the current front end and sets `quit` when that returns 0.
+    // Returns the handler's result (1 for an empty line). Front ends call it for lines read
+    // during a search.
     int32_t handleInputLine(const std::string& text);
 
     // Switches pondering on or off in the engine (Engine::setPonderEnabled) and copies the

@@ -6,11 +6,11 @@
 
 #include "app/config.h"
 #include "app/host.h"
-#include "app/input.h"
 #include "app/logger.h"
 #include "app/numbers.h"
 #include "protocol/protocol.h"
 #include "search/engine.h"
+#include "search/input.h"
 #include "search/limits.h"
 #include "tools/perft.h"
 
@@ -60,8 +60,6 @@ void shutdown(ProtocolHost& host, bool orderly) {
     }
     delete host.protocol;
     host.protocol = nullptr;
-    delete[] host.line;
-    host.line = nullptr;
     delete host.engine;
     host.engine = nullptr;
     if (orderly) logger.log(LOG_INFO, "End.");
@@ -150,7 +148,6 @@ int main(int argc, char** argv) {
         if (status != PROTOCOL_MODE) return status;
     }
 
-    host.line = new char[LINE_BUFFER_SIZE]();
     std::setvbuf(stdin, nullptr, _IONBF, 0);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     host.sendLine("Mirelt %s (%s) by Orlen Vastrade", ENGINE_VERSION, host.wordSize);

@@ -1,26 +1,14 @@
-#include <chrono>
-#include <cmath>
-
+// The perft, detailed perft and divide commands: timing and the report lines.
 #include "app/host.h"
-#include "board/movegen.h"
-#include "board/notation.h"
 #include "search/engine.h"
+#include "search/timecontrol.h"
 #include "tools/elapsed.h"
 
 namespace {
 
-// A run too short to measure is timed as 16 ms so the speed stays finite.
-constexpr double ZERO_ELAPSED_US = 16000.0;
-
-double nowMicroseconds() {
-    using namespace std::chrono;
-    return double(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
 // Count per time unit (scaledCount = count × units per second or millisecond), saturated.
 int32_t speedOf(uint64_t scaledCount, double elapsedUs) {
-    if (!(elapsedUs > 0.0)) elapsedUs = ZERO_ELAPSED_US;
-    const float speed = float(double(scaledCount) / elapsedUs);
+    const float speed = float(double(scaledCount) / measurableMicros(elapsedUs));
     if (!(speed >= 0.0f)) return 0;
     if (speed >= 2147483647.0f) return INT32_MAX;
     return int32_t(speed);
@@ -38,9 +26,9 @@ Perft* readyPerft(Engine* engine, int32_t depth) {
 template <class Count>
 double timedCount(Perft& tool, Count count) {
     tool.allocateMoveStack();
-    const double start = nowMicroseconds();
+    const uint64_t start = monotonicMicros();
     count();
-    const double elapsed = nowMicroseconds() - start;
+    const double elapsed = double(monotonicMicros() - start);
     tool.releaseMoveStack();
     return elapsed;
 }
@@ -84,23 +72,7 @@ void ProtocolHost::perftd(int32_t depth) {
 void ProtocolHost::divide(int32_t depth) {
     Perft* tool = readyPerft(engine, depth);
     if (tool == nullptr) return;
-    const double start = nowMicroseconds();
-    tool->divideResults.reset(new DivideResult[DIVIDE_MAX_RESULTS]());
-    tool->allocateMoveStack();
-    tool->divideCount = 0;
-    Position& position = *tool->position;
-    MoveList& list = tool->moveStack[depth];
-    list.count = generateMoves(position, list.entries, isInCheck(position), MAX_MOVES);
-    for (int32_t i = 0; i < list.count && tool->divideCount < DIVIDE_MAX_RESULTS; i++) {
-        const Move move = list.entries[i].move;
-        UndoRecord undo;
-        if (!position.doMoveIfLegal(move, undo)) continue;
-        DivideResult& result = tool->divideResults[tool->divideCount++];
-        result.count = depth <= 1 ? 1 : tool->perftNodes(depth - 1);
-        moveToLongAlgebraic(move, result.moveText);
-        position.undoMove(move, undo);
-    }
-    const double elapsed = nowMicroseconds() - start;
+    const double elapsed = timedCount(*tool, [&] { tool->divide(depth); });
     uint64_t total = 0;
     for (int32_t i = 0; i < tool->divideCount; i++) {
         const DivideResult& result = tool->divideResults[i];
@@ -110,6 +82,5 @@ void ProtocolHost::divide(int32_t depth) {
     sendLine("\n     total : %llu", (unsigned long long)total);
     sendLine("\nTime = %s", ElapsedText(elapsed).text);
     sendLine("Speed = %d", speedOf(total * 1000000ull, elapsed));
-    tool->releaseMoveStack();
     tool->divideResults.reset();
 }

@@ -1,6 +1,7 @@
 // UCI command handler: dispatch, searches, positions and the engine's own commands.
 #include "protocol/uci.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -117,7 +118,7 @@ bool applyGoTokens(const char* text, SearchLimits& limits, ProtocolHost& host) {
             limits.mode = MODE_INFINITE;
         } else if ((value = keywordValue(p, "depth "))) {
             limits.mode = MODE_DEPTH;
-            limits.maxDepth = clampInt(wordNumber(value), 1, MAX_PLY - 1);
+            limits.maxDepth = std::clamp(wordNumber(value), 1, MAX_PLY - 1);
         } else if ((value = keywordValue(p, "nodes "))) {
             int32_t nodes = wordNumber(value);
             limits.mode = MODE_NODES;

@@ -5,10 +5,11 @@
 #include <string>
 
 #include "app/host.h"
-#include "app/input.h"
 #include "board/notation.h"
 #include "protocol/uci.h"
 #include "search/engine.h"
+#include "search/input.h"
+#include "search/timecontrol.h"
 
 namespace {
 
@@ -16,9 +17,6 @@ namespace {
 const char* const boundSuffix[3] = {"", "upperbound ", "lowerbound "};
 
 const char* boundText(int32_t bound) { return bound >= 0 && bound <= 2 ? boundSuffix[bound] : ""; }
-
-// Elapsed time treated as 16 ms when the clock has not moved, so speeds stay finite.
-constexpr double ZERO_TIME_US = 16000.0;
 
 }  // namespace
 
@@ -29,14 +27,12 @@ UciScore uciScore(int32_t score) {
 }
 
 int32_t uciTimeMs(double elapsedUs) {
-    if (!(elapsedUs > 0.0)) return 16;
-    double ms = elapsedUs * 0.001;
+    const double ms = measurableMicros(elapsedUs) * 0.001;
     return ms >= 2147483647.0 ? INT32_MAX : int32_t(ms);
 }
 
 uint32_t uciNodesPerSecond(uint64_t nodes, double elapsedUs) {
-    double divisor = elapsedUs > 0.0 ? elapsedUs : ZERO_TIME_US;
-    double nps = double(nodes * 1000000ull) / divisor;
+    const double nps = double(nodes * 1000000ull) / measurableMicros(elapsedUs);
     if (!(nps >= 0.0)) return 0;
     return nps >= 4294967295.0 ? UINT32_MAX : uint32_t(nps);
 }

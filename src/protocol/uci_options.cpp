@@ -1,4 +1,5 @@
 // UCI identification ("uci") and the options set through "setoption".
+#include <algorithm>
 #include <cstring>
 
 #include "app/host.h"
@@ -10,11 +11,9 @@ using namespace ucitext;
 
 namespace {
 
-constexpr int32_t HASH_MIN_MB = 1;
-constexpr int32_t HASH_MAX_MB = 2048;
-constexpr int32_t MULTI_PV_MAX = 32;
-constexpr int32_t ELO_MIN = 1000;
-constexpr int32_t ELO_MAX = 2600;
+constexpr int32_t MULTI_PV_MAX = MAX_PV_LINES;
+constexpr int32_t ELO_MIN = STRENGTH_ELO_MIN;
+constexpr int32_t ELO_MAX = STRENGTH_ELO_MAX;
 
 const char* checkText(int32_t on) { return on ? "true" : "false"; }
 
@@ -53,7 +52,7 @@ void UciProtocol::commandUci() {
     host->sendLine("option name UCI_Elo type spin default %d min %d max %d", host->StrengthELO, ELO_MIN,
                    ELO_MAX);
 
-    engine->init(clampInt(host->Hash, HASH_MIN_MB, HASH_MAX_MB));
+    engine->init(std::clamp(host->Hash, HASH_MIN_MB, HASH_MAX_MB));
     engine->newGame();
     host->bestMoveOwed = false;
     resultHeld = false;
@@ -77,8 +76,7 @@ void UciProtocol::commandSetOption(const char* text) {
     const char* value = nullptr;
     SearchLimits& limits = engine->limits;
     if ((value = optionValue(name, "Hash "))) {
-        int32_t megabytes = clampInt(parseInt32(value), HASH_MIN_MB, HASH_MAX_MB);
-        limits.hashMb = megabytes;
+        int32_t megabytes = std::clamp(parseInt32(value), HASH_MIN_MB, HASH_MAX_MB);
         engine->tt.resize(megabytes);
     } else if ((value = optionValue(name, "Ponder "))) {
         host->setPonderEnabled(isTrue(value));
@@ -103,7 +101,7 @@ void UciProtocol::commandSetOption(const char* text) {
     } else if (const char* rest = keywordValue(name, "Clear ")) {
         if (startsWith(rest, "Hash")) engine->tt.clear();
     } else if ((value = optionValue(name, "MultiPV "))) {
-        engine->multiPv = clampInt(parseInt32(value), 1, MULTI_PV_MAX);
+        engine->multiPv = std::clamp(parseInt32(value), 1, MULTI_PV_MAX);
     } else if ((value = optionValue(name, "UCI_Elo "))) {
         applyStrength(parseInt32(value));
     } else if ((value = optionValue(name, "UCI_LimitStrength "))) {

@@ -89,7 +89,6 @@ void Engine::init(int32_t hashMb) {
     initEvalTables();
     // A fresh engine state holds no game; newGame or a position command sets one up.
     clearGameRecord();
-    limits.hashMb = hashMb;
     tt.resize(hashMb);
     allocatePawnHash(pawnHash);
     evaluator.pawnHash = &pawnHash;
@@ -105,8 +104,6 @@ void Engine::newGame() {
     limits.ponderMove = noMove;
     limits.mode = MODE_MOVE_TIME;
     limits.timeBudget = 7500;
-    limits.startSeconds = 0;
-    limits.startMicroseconds = 0;
     limits.checkInterval = 30000;
     limits.checkCounter = 0;
     limits.timePerMove = 5000000;

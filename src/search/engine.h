@@ -23,11 +23,14 @@ struct PvLine {
     int32_t unfinished = 0;
 };
 
+// Most principal variations one search reports (UCI "MultiPV").
+inline constexpr int32_t MAX_PV_LINES = 32;
+
 struct MultiPvTable {
     int32_t lineCount = 1;
     int32_t excludedCount = 0;
-    Move excluded[32] = {};
-    PvLine lines[32];
+    Move excluded[MAX_PV_LINES] = {};
+    PvLine lines[MAX_PV_LINES];
 
     // Deepest lines first, then by score.
     void sortLines();
@@ -59,7 +62,6 @@ public:
     OpeningBook book;
     int32_t gameHistoryCount = 0;
     int32_t gameHistoryCapacity = 0;
-    int32_t rootMoveCount = 0;
     bool searching = false;
     StopReason stopReason = STOP_RUNNING;
     // Set by the root driver when the root has a single move: the search ends after the iteration.

@@ -28,13 +28,10 @@ struct SearchLimits {
     Move ponderMove = noMove;
     TimeControlMode mode = MODE_MOVE_TIME;
     uint32_t timeBudget = 20;
-    int32_t startSeconds = 0;
-    int32_t startMicroseconds = 0;
     // Monotonic clock (microseconds) at the start of Engine::think; the time test measures from it.
     uint64_t startTimeUs = 0;
     uint32_t checkInterval = 30000;
     int32_t checkCounter = 0;
-    int32_t hashMb = 32;
     int32_t timePerMove = 5000000;
     uint64_t nodeLimit = 2000000;
     int32_t movesToGo = 40;
@@ -54,6 +51,9 @@ struct SearchLimits {
     int32_t bookMaxPly = 0;
 };
 
-// Process-wide strength setting: read by the evaluation and the search.
+// Process-wide strength setting: read by the evaluation and the search. The Elo lies in
+// STRENGTH_ELO_MIN..STRENGTH_ELO_MAX; at the maximum nothing is weakened.
+inline constexpr int32_t STRENGTH_ELO_MIN = 1000;
+inline constexpr int32_t STRENGTH_ELO_MAX = 2600;
 extern int32_t strengthElo;
 extern int32_t strengthLimited;

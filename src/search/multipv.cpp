@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <utility>
 
 #include "search/engine.h"
@@ -15,7 +16,7 @@ bool ranksAbove(const PvLine& a, const PvLine& b) {
 }  // namespace
 
 void MultiPvTable::sortLines() {
-    const int32_t count = lineCount < 0 ? 0 : (lineCount > 32 ? 32 : lineCount);
+    const int32_t count = std::clamp(lineCount, 0, MAX_PV_LINES);
     for (int32_t i = 0; i < count; ++i)
         for (int32_t j = i + 1; j < count; ++j)
             if (ranksAbove(lines[j], lines[i])) std::swap(lines[i], lines[j]);

@@ -1,7 +1,7 @@
 // The search's stop test. Engine::think sets limits.startTimeUs from monotonicMicros() before the
 // first search call; the time test measures elapsed time from it in 64-bit microseconds.
-#include "app/input.h"
 #include "search/engine.h"
+#include "search/input.h"
 #include "search/timecontrol.h"
 
 namespace {

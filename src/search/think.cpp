@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <sys/time.h>
 
 #include "board/movegen.h"
 #include "search/engine.h"
@@ -69,7 +68,7 @@ int32_t setUpSearch(Engine& engine) {
     limits.seldepth = 0;
 
     MultiPvTable& table = engine.pvLines;
-    const int32_t wanted = limits.mode == MODE_CLOCK ? 1 : std::clamp(engine.multiPv, 1, 32);
+    const int32_t wanted = limits.mode == MODE_CLOCK ? 1 : std::clamp(engine.multiPv, 1, MAX_PV_LINES);
     table.lineCount = std::min(wanted, engine.rootMoves.count);
     table.excludedCount = 0;
     for (int32_t i = 0; i < table.lineCount; ++i) {
@@ -275,10 +274,6 @@ void moveToFront(MoveList& root, Move move) {
 
 int32_t Engine::think(bool ponder) {
     limits.startTimeUs = monotonicMicros();
-    timeval wall{};
-    gettimeofday(&wall, nullptr);
-    limits.startSeconds = int32_t(wall.tv_sec);
-    limits.startMicroseconds = int32_t(wall.tv_usec);
     limits.pondering = ponder && limits.ponderEnabled;
     lastMove = noMove;
     searching = true;
@@ -286,9 +281,8 @@ int32_t Engine::think(bool ponder) {
     limits.ponderMove = noMove;
     Move bestMove = noMove;
 
-    const int32_t rootInCheck = isInCheck(position);
+    const bool rootInCheck = isInCheck(position);
     rootMoves.count = generateLegalMoves(position, rootMoves.entries, rootInCheck);
-    rootMoveCount = rootMoves.count;
     if (rootMoves.count == 0) {
         stopReason = STOP_NORMAL;
         // A ponder search still takes the expected reply back, so the game never keeps a move

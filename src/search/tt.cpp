@@ -2,6 +2,7 @@
 
 #include "app/logger.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,8 +36,7 @@ void reportOutOfMemory() {
 }  // namespace
 
 int32_t ttSizeForRequest(int32_t megabytes) {
-    if (megabytes < 1) megabytes = 1;
-    if (megabytes > 2048) megabytes = 2048;
+    megabytes = std::clamp(megabytes, HASH_MIN_MB, HASH_MAX_MB);
     int32_t size = 1;
     while (size < megabytes) size *= 2;
     return size;

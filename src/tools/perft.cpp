@@ -1,6 +1,7 @@
 #include "tools/perft.h"
 
 #include "board/movegen.h"
+#include "board/notation.h"
 #include "board/position.h"
 
 namespace {
@@ -75,6 +76,24 @@ void Perft::run(int32_t depth) {
                 if (!hasLegalMove(pos, moveStack[0])) mates++;
             }
         }
+        pos.undoMove(move, undo);
+    }
+}
+
+void Perft::divide(int32_t depth) {
+    divideCount = 0;
+    if (!isValidPerftDepth(depth) || !moveStack || position == nullptr) return;
+    if (!divideResults) divideResults.reset(new DivideResult[DIVIDE_MAX_RESULTS]());
+    Position& pos = *position;
+    MoveList& list = moveStack[depth];
+    const int32_t count = generateInto(pos, list);
+    for (int32_t i = 0; i < count && divideCount < DIVIDE_MAX_RESULTS; i++) {
+        const Move move = list.entries[i].move;
+        UndoRecord undo;
+        if (!pos.doMoveIfLegal(move, undo)) continue;
+        DivideResult& result = divideResults[divideCount++];
+        result.count = depth == 1 ? 1 : perftNodes(depth - 1);
+        moveToLongAlgebraic(move, result.moveText);
         pos.undoMove(move, undo);
     }
 }

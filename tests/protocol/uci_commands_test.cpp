@@ -51,12 +51,13 @@ TEST_F(UciFixture, AnnouncedDefaultsFromTheConfigurationAreApplied) {
 }
 
 TEST_F(UciFixture, NumericOptionsAreClamped) {
-    run("setoption name Hash value 0");
-    EXPECT_EQ(engine->limits.hashMb, 1);
-    run("setoption name Hash value -7");
-    EXPECT_EQ(engine->limits.hashMb, 1);
+    // 65536 entries of 16 bytes make one megabyte.
     run("setoption name Hash value 2");
-    EXPECT_EQ(engine->limits.hashMb, 2);
+    EXPECT_EQ(engine->tt.entryCount, 2u * 65536u);
+    run("setoption name Hash value 0");
+    EXPECT_EQ(engine->tt.entryCount, 65536u);
+    run("setoption name Hash value -7");
+    EXPECT_EQ(engine->tt.entryCount, 65536u);
     run("setoption name MultiPV value 0");
     EXPECT_EQ(engine->multiPv, 1);
     run("setoption name MultiPV value 99");

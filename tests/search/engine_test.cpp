@@ -55,7 +55,6 @@ TEST(EngineObject, ConstructionDefaults) {
     EXPECT_EQ(engine->pvLines.lineCount, 1);
     EXPECT_EQ(engine->limits.mode, MODE_MOVE_TIME);
     EXPECT_EQ(engine->limits.timeBudget, 20u);
-    EXPECT_EQ(engine->limits.hashMb, 32);
     EXPECT_EQ(engine->gameHistoryCapacity, 512);
     EXPECT_EQ(engine->gameHistoryCount, 0);
     EXPECT_EQ(engine->keyHistoryCount, 0);
