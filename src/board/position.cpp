@@ -93,12 +93,7 @@ void Position::reset() {
 void Position::doMove(Move move, UndoRecord& undo) {
     const uint8_t oldRights = castlingRights;
     const uint8_t oldEpFile = epFile;
-    undo.key = key;
-    undo.pawnKey = pawnKey;
-    undo.move = move;
-    undo.castlingRights = oldRights;
-    undo.epFile = oldEpFile;
-    undo.rule50 = rule50;
+    undo = {key, pawnKey, move, oldRights, oldEpFile, rule50};
 
     const int32_t from = moveFrom(move), to = moveTo(move);
     const int32_t moving = movePiece(move), captured = moveCaptured(move), promotion = movePromotion(move);
@@ -292,12 +287,7 @@ bool Position::isLegal(Move move) {
 }
 
 void Position::doNullMove(UndoRecord& undo) {
-    undo.key = key;
-    undo.pawnKey = pawnKey;
-    undo.move = noMove;
-    undo.castlingRights = castlingRights;
-    undo.epFile = epFile;
-    undo.rule50 = rule50;
+    undo = {key, pawnKey, noMove, castlingRights, epFile, rule50};
     rule50 = 0;
     if (epFile != 0) {
         key ^= zobristEnPassant[epFile - 1];
