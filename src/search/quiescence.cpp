@@ -73,7 +73,7 @@ int32_t Engine::quiescenceEntry(int32_t alpha, int32_t beta, int32_t depth, int3
 
 int32_t Engine::quiescenceSearch(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, bool pvNode, bool inCheck) {
     Position& pos = position;
-    if (pos.rule50 > 99 && !isCheckmated(pos)) return DRAW_SCORE;
+    if (isFiftyMovesReached(pos) && !isCheckmated(pos)) return DRAW_SCORE;
     if (isRepetition(*this)) return DRAW_SCORE;
 
     // In check every evasion is searched; otherwise the side to move may stand pat on its

@@ -66,7 +66,7 @@ struct LazyStaticEval {
 bool isDrawnByRule(Engine& engine, bool inCheck) {
     Position& pos = engine.position;
     if (isInsufficientMaterial(pos)) return true;
-    if (pos.rule50 > 99 && (!inCheck || !isCheckmated(pos))) return true;
+    if (isFiftyMovesReached(pos) && (!inCheck || !isCheckmated(pos))) return true;
     return isRepetition(engine);
 }
 

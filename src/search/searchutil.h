@@ -14,6 +14,10 @@ inline constexpr int32_t ONE_PLY = 4;
 inline constexpr int32_t MAX_SEARCH_PLY = MAX_PLY - 2;
 // Total material (kings count 0) up to which a pawnless position cannot be won.
 inline constexpr int32_t INSUFFICIENT_MATERIAL = 325;
+// Half-moves without a capture or pawn move after which the game is drawn (fifty moves).
+inline constexpr int32_t FIFTY_MOVE_PLIES = 100;
+// A position can repeat only after four reversible half-moves (two by each side).
+inline constexpr int32_t FIRST_REPETITION_PLIES = 4;
 
 // Readable values for the node flags of Engine::search, searchEntry and quiescenceEntry.
 inline constexpr bool NULL_MOVE_ALLOWED = true;
@@ -29,6 +33,8 @@ inline bool isInsufficientMaterial(const Position& pos) {
 
 inline bool isCheckmated(Position& pos) { return isInCheck(pos) && countLegalMoves(pos) == 0; }
 
+inline bool isFiftyMovesReached(const Position& pos) { return pos.rule50 >= FIFTY_MOVE_PLIES; }
+
 inline bool isQuiet(Move move) { return moveCaptured(move) == NO_PIECE && movePromotion(move) == NO_PIECE; }
 
 // A pawn stepping onto its seventh rank (either colour's) is about to promote.
@@ -40,10 +46,11 @@ inline bool isPawnToSeventh(Move move) {
 // Same position with the same side to move since the last irreversible move.
 inline bool isRepetition(const Engine& engine) {
     const Position& pos = engine.position;
-    if (pos.rule50 <= 3) return false;
+    if (pos.rule50 < FIRST_REPETITION_PLIES) return false;
     int32_t lowest = engine.keyHistoryCount - 1 - int32_t(pos.rule50);
     if (lowest < 0) lowest = 0;
-    for (int32_t i = engine.keyHistoryCount - 4; i >= lowest; i -= 2) {
+    // Only positions with the same side to move, back to the last irreversible move.
+    for (int32_t i = engine.keyHistoryCount - FIRST_REPETITION_PLIES; i >= lowest; i -= 2) {
         if (engine.keyHistory[i] == pos.key) return true;
     }
     return false;

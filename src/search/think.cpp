@@ -12,13 +12,20 @@
 
 namespace {
 
-constexpr int32_t ITERATION_LIMIT = 127;
-constexpr int32_t OPEN_BOUND = 32001;
+// Deepest iteration in plies: the per-ply tables hold 128 rows.
+constexpr int32_t ITERATION_LIMIT = MAX_PLY - 1;
+// A window bound beyond every score: the window is fully open.
+constexpr int32_t OPEN_BOUND = MATE_SCORE + 1;
+// Aspiration window around the previous score; a failing bound moves by 30, 60, 120, 240 and
+// then opens, and a mate score opens the window for good.
 constexpr int32_t WINDOW_HALF_WIDTH = 30;
 constexpr int32_t LARGEST_STEP = 640;
-constexpr int32_t MATE_STEP = 641;
+constexpr int32_t MATE_STEP = LARGEST_STEP + 1;
+// Shallow iterations are too unstable for a narrow window (and for ending a clock search on a mate).
 constexpr int32_t FIRST_WINDOW_DEPTH = 6;
+// Depth, current-move and window-failure reports wait two seconds, so short searches stay quiet.
 constexpr double OUTPUT_DELAY_US = 2000000.0;
+// A clock search starts no new iteration after 60% of its budget: it would rarely finish.
 constexpr double NO_NEW_ITERATION_FRACTION = 0.6;
 
 double elapsedSinceStart(const Engine& engine) {
