@@ -87,8 +87,8 @@ public:
     // ponder state of a running search.
     void setPonderEnabled(bool on);
 
-    // The game record. Only these verbs (and newGame) change the position and the game and
-    // key histories; the search restores what it changes before it returns.
+    // The game record. Only these verbs (with init, newGame and clear) change the position and
+    // the game and key histories; the search restores what it changes before it returns.
     // The start position with an empty game.
     void setStartPosition();
     // A FEN position with an empty game; 0 (logged, game unchanged) when the text is refused.
