@@ -20,7 +20,7 @@ struct PvLine {
     int32_t pvLength = 0;
     Move pv[MAX_PLY] = {};
     // Set when the line's last search was cut short; such a line never sorts above a finished one.
-    int32_t unfinished = 0;
+    bool unfinished = false;
 };
 
 // Most principal variations one search reports (UCI "MultiPV").

@@ -9,7 +9,7 @@ namespace {
 // highest score: the best move then always comes from a finished line when there is one.
 bool ranksAbove(const PvLine& a, const PvLine& b) {
     if ((a.pvLength > 0) != (b.pvLength > 0)) return a.pvLength > 0;
-    if (a.unfinished != b.unfinished) return b.unfinished != 0;
+    if (a.unfinished != b.unfinished) return b.unfinished;
     return a.depth > b.depth || (a.depth == b.depth && a.score > b.score);
 }
 

@@ -38,7 +38,8 @@ constexpr int32_t NOT_EVALUATED = 32767;
 
 // Skip threshold of the strength limit, 0 at full strength and 10000 at the weakest setting.
 int32_t strengthSkipThreshold() {
-    const float weakening = float(strengthElo - 1000) * 0.000625f;
+    // 0.000625 is 1 / 1600, the width of the Elo range.
+    const float weakening = float(strengthElo - STRENGTH_ELO_MIN) * 0.000625f;
     const float keep = 1.0f - weakening;
     float percent = 100.0f * keep;
     // Saturate before converting: an out-of-range float conversion is undefined.

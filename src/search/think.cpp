@@ -82,7 +82,7 @@ int32_t setUpSearch(Engine& engine) {
         PvLine& line = table.lines[i];
         line.previousScore = line.score = line.depth = line.pvLength = 0;
         line.pv[0] = noMove;
-        line.unfinished = 0;
+        line.unfinished = false;
     }
     return depthLimit;
 }
@@ -231,7 +231,7 @@ bool searchLine(Engine& engine, int32_t lineIndex, int32_t depth) {
                 const bool keepFinished = engine.pvLines.lineCount > 1 && line.pvLength > 0 && !line.unfinished;
                 if (!keepFinished) {
                     copyPvInto(engine, line, depth);
-                    line.unfinished = 1;
+                    line.unfinished = true;
                 }
                 reportDoneLine(engine, lineIndex, elapsed, best);
             }
@@ -256,7 +256,7 @@ bool searchLine(Engine& engine, int32_t lineIndex, int32_t depth) {
         }
         if (engine.pvLength[0] > 0) {
             copyPvInto(engine, line, depth);
-            line.unfinished = 0;
+            line.unfinished = false;
         }
         if (failedBound < 0) {
             if (engine.pvLength[0] > 0) reportDoneLine(engine, lineIndex, elapsed, best);
