@@ -273,7 +273,7 @@ int32_t kingAttackUnits(int32_t kingSquare, const PieceTerms& enemy) {
 
 // Blends a per-position pseudo-random value into the score for weaker play.
 int32_t applyStrengthNoise(int32_t score, uint64_t key) {
-    const float weight = float(strengthElo - 1000) / 16.0f;
+    const float weight = float(strengthElo - STRENGTH_ELO_MIN) / 16.0f;
     const int32_t w = weight <= 0.0f ? 0 : weight >= 100.0f ? 100 : int32_t(weight);
     const int32_t noise = int32_t(key % 200) - 100;
     return (score * w + (100 - w) * noise) / 100;
