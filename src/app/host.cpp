@@ -73,6 +73,14 @@ void ProtocolHost::sendText(const char* text) {
     writeLine(text, std::strlen(text));
 }
 
+void ProtocolHost::newGame() {
+    engine->newGame();
+    bestMoveOwed = false;
+    newGamePending = false;
+    // Engine::newGame has set the engine's own count.
+    movesToGo = movesPerSession = MOVES_PER_SESSION;
+}
+
 void ProtocolHost::setPonderEnabled(bool on) {
     engine->setPonderEnabled(on);
     ponderEnabled = engine->limits.ponderEnabled;

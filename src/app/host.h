@@ -58,6 +58,10 @@ public:
     // during a search.
     int32_t handleInputLine(const std::string& text);
 
+    // A new game: the engine's (Engine::newGame) and the front ends' state of one: no answer
+    // owed, no new game pending, 40 moves to the time control.
+    void newGame();
+
     // Switches pondering on or off in the engine (Engine::setPonderEnabled) and copies the
     // switch into `ponderEnabled`.
     void setPonderEnabled(bool on);

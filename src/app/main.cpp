@@ -79,8 +79,7 @@ int runPerftTool(ProtocolHost& host, PerftCommand command, int argc, char** argv
         return 1;
     }
     host.engine->init(host.Hash);
-    host.engine->newGame();
-    host.bestMoveOwed = false;
+    host.newGame();
     if (withFen && !host.engine->setFen(argv[4])) {
         std::puts("Bad FEN string !");
         std::fprintf(stderr, "%s: FEN position rejected: %s\n", argv[1], argv[4]);

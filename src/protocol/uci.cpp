@@ -183,8 +183,7 @@ void UciProtocol::commandUciNewGame() {
         host->newGamePending = true;
         return;
     }
-    engine->newGame();
-    host->bestMoveOwed = false;
+    host->newGame();
     resultHeld = false;
 }
 

@@ -122,14 +122,7 @@ void UciListener::reportBestMove(bool withPonder, bool holdBack) {
 
 void UciListener::onSearchEnd(StopReason reason) {
     if (reason == STOP_ABORTED) {
-        if (host->newGamePending) {
-            engine->newGame();
-            host->bestMoveOwed = false;
-            host->movesToGo = 40;
-            host->movesPerSession = 40;
-            engine->limits.movesToGo = 40;
-            host->newGamePending = false;
-        }
+        if (host->newGamePending) host->newGame();
         if (host->bestMoveOwed) {
             host->bestMoveOwed = false;
             reportBestMove(false, false);

@@ -53,8 +53,7 @@ void UciProtocol::commandUci() {
                    ELO_MAX);
 
     engine->init(std::clamp(host->Hash, HASH_MIN_MB, HASH_MAX_MB));
-    engine->newGame();
-    host->bestMoveOwed = false;
+    host->newGame();
     resultHeld = false;
     // The defaults just announced are what the engine really uses.
     engine->limits.nullMoveEnabled = host->UseNullMovePruning;

@@ -108,7 +108,7 @@ void Engine::newGame() {
     limits.checkCounter = 0;
     limits.timePerMove = 5000000;
     limits.nodeLimit = 2000000;
-    limits.movesToGo = 40;
+    limits.movesToGo = MOVES_PER_SESSION;
     limits.increment[BLACK] = 0;
     limits.increment[WHITE] = 0;
     limits.maxDepth = 8;

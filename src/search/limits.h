@@ -21,6 +21,9 @@ enum StopReason : int32_t {
     STOP_PONDER_DEPTH = 5
 };
 
+// Moves to the next time control at the start of a game.
+inline constexpr int32_t MOVES_PER_SESSION = 40;
+
 struct SearchLimits {
     bool ponderEnabled = false;
     // A ponder search runs: no limit ends it until "ponderhit".
@@ -34,7 +37,7 @@ struct SearchLimits {
     int32_t checkCounter = 0;
     int32_t timePerMove = 5000000;
     uint64_t nodeLimit = 2000000;
-    int32_t movesToGo = 40;
+    int32_t movesToGo = MOVES_PER_SESSION;
     int32_t increment[2] = {0, 0};
     uint64_t nodes = 0;
     int32_t thinkCount = 0;
