@@ -148,12 +148,13 @@ int32_t Engine::search(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, 
     if (prunable && nearLeaves && hashMove == noMove && !isMateScore(beta)) {
         if (const auto score = razor(*this, staticEval.get(*this, alpha, beta), beta, plies, ply)) return *score;
     }
-    // Reverse futility: a static score far above beta stands (not after a null move, which
-    // would make two passes in a row).
+    // Reverse futility: a static score far above beta stands; like the null move, it is not
+    // tried in the child of a null move.
     if (prunable && nearLeaves && allowNull && !isMateScore(beta)) {
         const int32_t margined = staticEval.get(*this, alpha, beta) - futilityMargin[plies];
         if (margined >= beta) return margined;
     }
+    // Null move, never twice in a row.
     if (prunable && allowNull && limits.nullMoveEnabled && depth >= NULL_MOVE_MIN_DEPTH) {
         if (const auto score = tryNullMove(*this, beta, depth, ply)) return *score;
     }
