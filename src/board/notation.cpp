@@ -33,7 +33,7 @@ bool holdsOwnRook(const Position& position, int32_t square, int32_t colour) {
 
 }  // namespace
 
-void formatMove(Move move, int32_t chess960, char* buffer) {
+void formatMove(Move move, bool chess960, char* buffer) {
     if (move == noMove) {
         std::memcpy(buffer, "0000", 5);
         return;

@@ -13,7 +13,7 @@ inline constexpr int32_t MOVE_TEXT_STRIDE = 6;
 
 // Writes one move in coordinate text (at most 5 characters plus NUL). Castling prints as the
 // king's destination unless `chess960` is set, then as king takes rook. Move 0 prints "0000".
-void formatMove(Move move, int32_t chess960, char* buffer);
+void formatMove(Move move, bool chess960, char* buffer);
 
 // Writes `count` moves separated by single blanks; the buffer needs count * 6 + 1 bytes.
 void formatMoveList(const Position& position, const Move* moves, int32_t count, char* buffer);

@@ -45,6 +45,9 @@ struct Perft {
     uint64_t perftNodes(int32_t depth);
     // Adds leaves and the capture, e.p., promotion, castle, check and mate counts at `depth`.
     void run(int32_t depth);
+    // Counts the leaves at `depth` below each legal root move, in generation order, into
+    // divideResults (allocated here) and divideCount.
+    void divide(int32_t depth);
 
     // Suites over a file of positions, one per line, reporting on standard output; each
     // returns false when the file cannot be opened. All but checkFenSuite need the engine
