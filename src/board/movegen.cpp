@@ -1,9 +1,8 @@
 // Pseudo-legal generators: captures with every promotion, quiet moves, check evasions.
 #include "board/movegen.h"
 
-#include <bit>
-
 #include "board/attacks.h"
+#include "board/bits.h"
 
 namespace {
 
@@ -21,20 +20,20 @@ struct MoveWriter {
     void addTargets(const Position& position, int32_t from, int32_t piece, Bitboard targets) {
         const Move base = Move(from) | (Move(piece) << 12);
         for (; targets; targets &= targets - 1) {
-            const int32_t to = std::countr_zero(targets);
+            const int32_t to = lowestSquare(targets);
             add(base | (Move(to) << 6) | (Move(position.board[to]) << 15));
         }
     }
     // Pawn moves of one group: from = to - delta.
     void addPawnGroup(const Position& position, Bitboard targets, int32_t delta, Move flags) {
         for (; targets; targets &= targets - 1) {
-            const int32_t to = std::countr_zero(targets);
+            const int32_t to = lowestSquare(targets);
             add(makeMove(to - delta, to, PAWN, position.board[to], 0, flags));
         }
     }
     void addPromotions(const Position& position, Bitboard targets, int32_t delta) {
         for (; targets; targets &= targets - 1) {
-            const int32_t to = std::countr_zero(targets);
+            const int32_t to = lowestSquare(targets);
             const int32_t captured = position.board[to];
             add(makeMove(to - delta, to, PAWN, captured, QUEEN));
             add(makeMove(to - delta, to, PAWN, captured, ROOK));
@@ -67,19 +66,19 @@ void nonKingMoves(const Position& position, MoveWriter& writer, Bitboard targets
     const Bitboard* own = position.pieces[Us];
     const Bitboard occupied = position.occupied;
     for (Bitboard b = own[KNIGHT]; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
+        const int32_t from = lowestSquare(b);
         writer.addTargets(position, from, KNIGHT, knightAttacks[from] & targets);
     }
     for (Bitboard b = own[BISHOP]; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
+        const int32_t from = lowestSquare(b);
         writer.addTargets(position, from, BISHOP, bishopAttacks(from, occupied) & targets);
     }
     for (Bitboard b = own[ROOK]; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
+        const int32_t from = lowestSquare(b);
         writer.addTargets(position, from, ROOK, rookAttacks(from, occupied) & targets);
     }
     for (Bitboard b = own[QUEEN]; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
+        const int32_t from = lowestSquare(b);
         writer.addTargets(position, from, QUEEN, queenAttacks(from, occupied) & targets);
     }
 }
@@ -88,7 +87,7 @@ template <int32_t Us>
 void pieceMoves(const Position& position, MoveWriter& writer, Bitboard targets) {
     nonKingMoves<Us>(position, writer, targets);
     for (Bitboard b = position.pieces[Us][KING]; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
+        const int32_t from = lowestSquare(b);
         writer.addTargets(position, from, KING, kingAttacks[from] & targets);
     }
 }
@@ -103,7 +102,7 @@ void enPassantMoves(const Position& position, MoveWriter& writer, Bitboard allow
     const int32_t pushed = target + epCaptureOffset[Us];
     if (!(position.pieces[Us ^ 1][PAWN] & squareBB[pushed] & allowed) || (position.occupied & squareBB[target])) return;
     for (Bitboard b = pawnAttacks[Us ^ 1][target] & position.pieces[Us][PAWN]; b; b &= b - 1)
-        writer.add(makeMove(std::countr_zero(b), target, PAWN, PAWN, 0, MOVE_EN_PASSANT));
+        writer.add(makeMove(lowestSquare(b), target, PAWN, PAWN, 0, MOVE_EN_PASSANT));
 }
 
 template <int32_t Us>
@@ -173,7 +172,7 @@ void evasions(const Position& position, MoveWriter& writer) {
         const Bitboard withoutKing = occupied & ~squareBB[king];
         const Bitboard targets = kingAttacks[king] & ~position.byColour[Us] & ~enemy[KING];
         for (Bitboard b = targets; b; b &= b - 1) {
-            const int32_t to = std::countr_zero(b);
+            const int32_t to = lowestSquare(b);
             if (pawnAttacks[Us][to] & enemy[PAWN]) continue;
             if (knightAttacks[to] & enemy[KNIGHT]) continue;
             if (bishopAttacks(to, withoutKing) & (enemy[BISHOP] | enemy[QUEEN])) continue;
@@ -184,7 +183,7 @@ void evasions(const Position& position, MoveWriter& writer) {
     }
     if (checkers == 0 || (checkers & (checkers - 1)) != 0) return;
 
-    const int32_t checker = std::countr_zero(checkers);
+    const int32_t checker = lowestSquare(checkers);
     const Bitboard blocks = betweenBB[king][checker];
     const Bitboard answers = (checkers | blocks) & ~position.byColour[Us];
     const Bitboard* own = position.pieces[Us];

@@ -1,6 +1,4 @@
 // Static exchange evaluation: swap algorithm with x-rays through the exchanged pieces.
-#include <bit>
-
 #include "board/attacks.h"
 #include "board/position.h"
 

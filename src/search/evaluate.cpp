@@ -1,8 +1,7 @@
 #include "search/evaluate.h"
 
-#include <bit>
-
 #include "board/attacks.h"
+#include "board/bits.h"
 #include "search/bitbase.h"
 #include "search/limits.h"
 #include "search/pawns.h"
@@ -201,7 +200,7 @@ void scorePieces(const Position& pos, int32_t colour, Bitboard enemyPawnAttacks,
     for (int32_t type = KNIGHT; type <= QUEEN; ++type) {
         const int32_t kind = type - KNIGHT;
         for (Bitboard b = pos.pieces[colour][type]; b; b &= b - 1) {
-            const int32_t s = std::countr_zero(b);
+            const int32_t s = lowestSquare(b);
             t.mg += pstMidgame[colour][type][s];
             t.eg += pstEndgame[colour][type][s];
             Bitboard attacks;
@@ -212,7 +211,7 @@ void scorePieces(const Position& pos, int32_t colour, Bitboard enemyPawnAttacks,
                 default: attacks = queenAttacks(s, occ); break;
             }
             t.attacks[kind] |= attacks;
-            const int32_t n = std::popcount(attacks & safe);
+            const int32_t n = squareCount(attacks & safe);
             t.mg += mobilityBonusMg[kind][n];
             t.eg += mobilityBonusEg[kind][n];
 
@@ -255,7 +254,7 @@ int32_t kingShelter(const Position& pos, int32_t colour) {
         int32_t index = 0;
         if (onFile) {
             // The pawn nearest the own back rank shields the king.
-            index = colour == WHITE ? rankOf(std::countr_zero(onFile)) : 7 - rankOf(63 - std::countl_zero(onFile));
+            index = colour == WHITE ? rankOf(lowestSquare(onFile)) : 7 - rankOf(highestSquare(onFile));
         }
         shelter -= pawnShelterPenalty[index];
     }
@@ -264,10 +263,10 @@ int32_t kingShelter(const Position& pos, int32_t colour) {
 
 int32_t kingAttackUnits(int32_t kingSquare, const PieceTerms& enemy) {
     const Bitboard zone = kingAttacks[kingSquare];
-    const int32_t units = 2 * std::popcount(zone & enemy.attacks[MOB_KNIGHT]) +
-                          2 * std::popcount(zone & enemy.attacks[MOB_BISHOP]) +
-                          3 * std::popcount(zone & enemy.attacks[MOB_ROOK]) +
-                          5 * std::popcount(zone & enemy.attacks[MOB_QUEEN]);
+    const int32_t units = 2 * squareCount(zone & enemy.attacks[MOB_KNIGHT]) +
+                          2 * squareCount(zone & enemy.attacks[MOB_BISHOP]) +
+                          3 * squareCount(zone & enemy.attacks[MOB_ROOK]) +
+                          5 * squareCount(zone & enemy.attacks[MOB_QUEEN]);
     return units < ATTACK_UNITS_CAP ? units : ATTACK_UNITS_CAP;
 }
 
