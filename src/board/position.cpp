@@ -24,6 +24,17 @@ constexpr int8_t initialBoard[64] = {
 // A king move of a colour drops both of its rights.
 constexpr uint8_t kingMoveCastleMask[2] = {uint8_t(~castlingRightsOf[BLACK]), uint8_t(~castlingRightsOf[WHITE])};
 
+// What undoMove and undoNullMove restore. Field by field on purpose: copied as one record, the
+// key and pawn key are read with one wide load, which cannot take its value from the two narrow
+// stores of the undoMove just before it and stalls every make/unmake pair.
+void saveState(const Position& position, UndoRecord& undo, Move move) {
+    undo.key = position.key;
+    undo.pawnKey = position.pawnKey;
+    undo.move = move;
+    undo.castlingRights = position.castlingRights;
+    undo.epFile = position.epFile;
+    undo.rule50 = position.rule50;
+}
 
 }  // namespace
 
@@ -93,7 +104,7 @@ void Position::reset() {
 void Position::doMove(Move move, UndoRecord& undo) {
     const uint8_t oldRights = castlingRights;
     const uint8_t oldEpFile = epFile;
-    undo = {key, pawnKey, move, oldRights, oldEpFile, rule50};
+    saveState(*this, undo, move);
 
     const int32_t from = moveFrom(move), to = moveTo(move);
     const int32_t moving = movePiece(move), captured = moveCaptured(move), promotion = movePromotion(move);
@@ -279,6 +290,13 @@ bool Position::doMoveIfLegal(Move move, UndoRecord& undo) {
     return false;
 }
 
+bool Position::doMoveIfLegal(Move move, UndoRecord& undo, bool inCheck) {
+    doMove(move, undo);
+    if (!moverKingAttackedAfter(move, inCheck)) return true;
+    undoMove(move, undo);
+    return false;
+}
+
 bool Position::isLegal(Move move) {
     UndoRecord undo;
     if (!doMoveIfLegal(move, undo)) return false;
@@ -287,7 +305,7 @@ bool Position::isLegal(Move move) {
 }
 
 void Position::doNullMove(UndoRecord& undo) {
-    undo = {key, pawnKey, noMove, castlingRights, epFile, rule50};
+    saveState(*this, undo, noMove);
     rule50 = 0;
     if (epFile != 0) {
         key ^= zobristEnPassant[epFile - 1];

@@ -67,6 +67,9 @@ struct Position {
     // Plays `move` when it does not leave the mover's king attacked: true with the move made,
     // false with the position as it was.
     bool doMoveIfLegal(Move move, UndoRecord& undo);
+    // The same for a caller that knows the check state of the side to move (`inCheck` must be
+    // what isInCheck gives here): only the moves that can expose the king are tested in full.
+    bool doMoveIfLegal(Move move, UndoRecord& undo, bool inCheck);
     // Whether the pseudo-legal `move` leaves the mover's king safe; the position is unchanged.
     bool isLegal(Move move);
     // Passes the move to the other side: the en-passant file and the half-move clock are
@@ -76,6 +79,9 @@ struct Position {
     bool isSquareAttacked(int32_t square, int32_t colour) const;
     // Whether the king of the side that just moved stands attacked (the last move was illegal).
     bool moverKingAttacked() const { return isSquareAttacked(kingSquare[otherSide], sideToMove); }
+    // The same answer just after `move` was made by a side whose check state before it was
+    // `wasInCheck`, found without the full test where the move cannot have exposed the king.
+    bool moverKingAttackedAfter(Move move, bool wasInCheck) const;
     bool isPseudoLegal(Move move) const;
     // Whether no square from the king's square to its castling end square (both included) is
     // attacked by the side not to move.
