@@ -25,13 +25,16 @@ inline constexpr int32_t castleRookEnd[2][2] = {{D8, F8}, {D1, F1}};
 // Square of the pawn taken en passant = destination + offset, by the mover's colour.
 inline constexpr int32_t epCaptureOffset[2] = {8, -8};
 
+// Filled whole by doMove and doNullMove. No default values: every node of the search and of
+// perft declares one, and zeroing it there first would be wasted work; value-initialise a
+// record (`UndoRecord{}`) where a zero record is wanted.
 struct UndoRecord {
-    uint64_t key = 0;
-    uint64_t pawnKey = 0;
-    Move move = 0;
-    uint8_t castlingRights = 0;
-    uint8_t epFile = 0;
-    uint8_t rule50 = 0;
+    uint64_t key;
+    uint64_t pawnKey;
+    Move move;
+    uint8_t castlingRights;
+    uint8_t epFile;
+    uint8_t rule50;
 };
 
 struct Position {
