@@ -48,8 +48,11 @@ bool Position::isSquareAttacked(int32_t square, int32_t colour) const {
     const Bitboard* own = pieces[colour];
     if (pawnAttacks[colour ^ 1][square] & own[PAWN]) return true;
     if (knightAttacks[square] & own[KNIGHT]) return true;
-    if (bishopAttacks(square, occupied) & (own[BISHOP] | own[QUEEN])) return true;
-    if (rookAttacks(square, occupied) & (own[ROOK] | own[QUEEN])) return true;
+    // The slider lookups are skipped when no slider of the kind stands on the square's lines.
+    const Bitboard diagonal = (own[BISHOP] | own[QUEEN]) & bishopRays[square];
+    if (diagonal && (bishopAttacks(square, occupied) & diagonal)) return true;
+    const Bitboard straight = (own[ROOK] | own[QUEEN]) & rookRays[square];
+    if (straight && (rookAttacks(square, occupied) & straight)) return true;
     return (kingAttacks[square] & own[KING]) != 0;
 }
 
@@ -62,14 +65,12 @@ bool Position::moverKingAttackedAfter(Move move, bool wasInCheck) const {
     const int32_t king = kingSquare[otherSide];
     const Bitboard from = squareBB[moveFrom(move)];
     const Bitboard* enemy = pieces[sideToMove];
-    const Bitboard diagonals = diagonalMask[king] | antiDiagonalMask[king];
-    if (from & diagonals) {
-        const Bitboard sliders = (enemy[BISHOP] | enemy[QUEEN]) & diagonals;
+    if (from & bishopRays[king]) {
+        const Bitboard sliders = (enemy[BISHOP] | enemy[QUEEN]) & bishopRays[king];
         return sliders && (bishopAttacks(king, occupied) & sliders);
     }
-    const Bitboard straights = rankMask[rankOf(king)] | fileMask[fileOf(king)];
-    if (from & straights) {
-        const Bitboard sliders = (enemy[ROOK] | enemy[QUEEN]) & straights;
+    if (from & rookRays[king]) {
+        const Bitboard sliders = (enemy[ROOK] | enemy[QUEEN]) & rookRays[king];
         return sliders && (rookAttacks(king, occupied) & sliders);
     }
     return false;

@@ -65,8 +65,7 @@ int32_t generateQuietChecks(const Position& pos, ScoredMove* out, int32_t room) 
     const Bitboard empty = ~pos.occupied;
     const Bitboard* mine = pos.pieces[us];
 
-    Bitboard candidates = ((mine[ROOK] | mine[QUEEN]) & (rankMask[rankOf(king)] | fileMask[fileOf(king)])) |
-                          ((mine[BISHOP] | mine[QUEEN]) & (diagonalMask[king] | antiDiagonalMask[king]));
+    Bitboard candidates = ((mine[ROOK] | mine[QUEEN]) & rookRays[king]) | ((mine[BISHOP] | mine[QUEEN]) & bishopRays[king]);
     Bitboard blockers = 0;
     while (candidates) {
         const int32_t slider = lowestSquare(candidates);

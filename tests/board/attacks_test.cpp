@@ -30,6 +30,8 @@ TEST(AttackTables, SliderLookupMatchesRayWalk) {
             ASSERT_EQ(bishopAttacks(sq, occupancy), slowSlider(sq, occupancy, false)) << sq;
             ASSERT_EQ(rookAttacks(sq, occupancy), slowSlider(sq, occupancy, true)) << sq;
         }
+        EXPECT_EQ(bishopRays[sq], slowSlider(sq, 0, false)) << sq;
+        EXPECT_EQ(rookRays[sq], slowSlider(sq, 0, true)) << sq;
     }
     EXPECT_EQ(std::popcount(rookAttacks(A1, 0)), 14);
     EXPECT_EQ(std::popcount(bishopAttacks(D4, 0)), 13);
@@ -73,6 +75,35 @@ TEST(AttackTest, QueenFoundOnBothLines) {
     EXPECT_EQ(blocked.isSquareAttacked(D4, BLACK), 0);
     EXPECT_EQ(blocked.isSquareAttacked(E2, BLACK), 1);
     EXPECT_EQ(blocked.isSquareAttacked(F2, BLACK), 0);
+}
+
+// On random boards of both colours the attack test finds exactly the attackers a plain
+// search over every piece finds.
+TEST(AttackTest, AgreesWithAPlainAttackerSearch) {
+    ensureAttackTables();
+    std::mt19937_64 rng(41);
+    for (int32_t board = 0; board < 400; ++board) {
+        Position p;
+        p.reset();
+        for (int32_t sq = 0; sq < 64; ++sq) {
+            if (rng() % 3 != 0) continue;
+            const int32_t colour = int32_t(rng() % 2), type = PAWN + int32_t(rng() % 6);
+            p.pieces[colour][type] |= 1ULL << sq;
+            p.byColour[colour] |= 1ULL << sq;
+            p.occupied |= 1ULL << sq;
+            p.board[sq] = uint8_t(type);
+        }
+        for (int32_t sq = 0; sq < 64; ++sq) {
+            for (int32_t colour = BLACK; colour <= WHITE; ++colour) {
+                const Bitboard* own = p.pieces[colour];
+                const bool expected = (pawnAttacks[colour ^ 1][sq] & own[PAWN]) || (knightAttacks[sq] & own[KNIGHT]) ||
+                                      (slowSlider(sq, p.occupied, false) & (own[BISHOP] | own[QUEEN])) ||
+                                      (slowSlider(sq, p.occupied, true) & (own[ROOK] | own[QUEEN])) ||
+                                      (kingAttacks[sq] & own[KING]);
+                ASSERT_EQ(p.isSquareAttacked(sq, colour), expected) << board << " " << sq << " " << colour;
+            }
+        }
+    }
 }
 
 // Every move word a generator could produce here is accepted, every other word refused.
