@@ -89,6 +89,7 @@ std::optional<int32_t> tryNullMove(Engine& engine, int32_t beta, int32_t depth, 
     UndoRecord undo;
     engine.keyHistory[engine.keyHistoryCount++] = key;
     pos.doNullMove(undo);
+    engine.tt.prefetch(pos.key);
     const int32_t reduction = NULL_MOVE_REDUCTION + ONE_PLY * (depth / ONE_PLY / NULL_MOVE_PLIES_PER_EXTRA_PLY);
     const int32_t score =
         -searchChild(engine, -beta, -beta + 1, depth - ONE_PLY - reduction, ply + 1, NO_NULL_MOVE, NON_PV_NODE,
@@ -195,6 +196,8 @@ int32_t Engine::search(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, 
         UndoRecord undo;
         if (!makeSearchMove(*this, move, undo)) continue;
         ++limits.nodes;
+        // The child probes the table first thing: its bucket loads while the checks below run.
+        tt.prefetch(pos.key);
 
         // Checks and pawns about to promote are searched a ply deeper.
         const bool givesCheck = isInCheck(pos);
