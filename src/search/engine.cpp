@@ -79,6 +79,7 @@ Engine::~Engine() {
     delete[] keyHistory;
     keyHistory = nullptr;
     releasePawnHash(pawnHash);
+    evalCache.release();
     tt.release();
 }
 
@@ -90,6 +91,8 @@ void Engine::init(int32_t hashMb) {
     tt.resize(hashMb);
     allocatePawnHash(pawnHash);
     evaluator.pawnHash = &pawnHash;
+    evalCache.allocate();
+    evaluator.evalCache = &evalCache;
     perft.engine = this;
     perft.position = &position;
     buildReductionTable();
@@ -127,6 +130,7 @@ void Engine::clear() {
     position.reset();
     tt.release();
     releasePawnHash(pawnHash);
+    evalCache.release();
 }
 
 void Engine::setPonderEnabled(bool on) {

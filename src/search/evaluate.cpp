@@ -313,7 +313,20 @@ constexpr EvalTables buildEvalTables() {
 
 constexpr EvalTables evalTables = buildEvalTables();
 
+int32_t evalStrengthSetting() { return strengthLimited ? strengthElo : 0; }
+
 int32_t Evaluator::evaluate(const Position& pos) const {
+    // Key 0 marks an empty entry, so such a position is never cached.
+    if (evalCache == nullptr || evalCache->entries == nullptr || pos.key == 0) return evaluateAfresh(pos);
+    EvalCacheEntry& entry = evalCache->slotOf(pos.key);
+    const int32_t strength = evalStrengthSetting();
+    if (entry.key == pos.key && entry.strength == strength) return entry.score;
+    const int32_t score = evaluateAfresh(pos);
+    entry = {pos.key, score, strength};
+    return score;
+}
+
+int32_t Evaluator::evaluateAfresh(const Position& pos) const {
     int32_t scale = FULL_SCALE;
     if (pos.phase <= ENDGAME_PHASE) {
         const EndgameVerdict verdict = recogniseEndgame(pos);

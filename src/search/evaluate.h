@@ -5,6 +5,7 @@
 
 #include "board/position.h"
 #include "search/endgame.h"
+#include "search/evalcache.h"
 
 struct PawnHashTable;
 
@@ -29,14 +30,24 @@ inline constexpr const int32_t (&mobilityBonusEg)[4][28] = evalTables.mobilityEg
 
 struct Evaluator {
     PawnHashTable* pawnHash = nullptr;
+    EvalCache* evalCache = nullptr;
 
-    // Score of the position for the side to move; may overwrite one pawn hash entry.
+    // Score of the position for the side to move; may overwrite one pawn hash entry and one
+    // evaluation cache entry.
     int32_t evaluate(const Position& pos) const;
     // Plain material balance when it lies far outside [alpha, beta], else evaluate().
     int32_t lazyEvaluate(const Position& pos, int32_t alpha, int32_t beta) const;
     // Final score or scale for small endgames; evaluate() asks only when the phase is 8 or less.
     static EndgameVerdict recogniseEndgame(const Position& pos);
+
+private:
+    // The evaluation itself, without the cache.
+    int32_t evaluateAfresh(const Position& pos) const;
 };
+
+// The strength setting that changes evaluations (strengthElo while limited, else 0): a cached
+// score serves only the setting it was made under.
+int32_t evalStrengthSetting();
 
 // Builds the KPK bitbase (once per process) before any clock runs; called by Engine::init.
 void initEvalTables();
