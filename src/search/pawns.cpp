@@ -101,7 +101,7 @@ void probePawnStructure(const Position& pos, PawnHashTable* table, PawnStructure
     }
     const uint32_t keyLo = uint32_t(pos.pawnKey);
     const uint32_t keyHi = uint32_t(pos.pawnKey >> 32);
-    PawnHashEntry& entry = table->entries[keyLo & table->mask];
+    PawnHashEntry& entry = table->entryOf(pos.pawnKey);
     if (entry.keyLo == keyLo && entry.keyHi == keyHi) {
         out.mg = entry.mg;
         out.eg = entry.eg;

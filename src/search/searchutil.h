@@ -61,6 +61,9 @@ inline bool isRepetition(const Engine& engine) {
 inline bool makeSearchMove(Engine& engine, Move move, UndoRecord& undo) {
     if (!engine.position.doMoveIfLegal(move, undo)) return false;
     engine.keyHistory[engine.keyHistoryCount++] = undo.key;
+    // Most children evaluate their position: its cached score and pawn entry load meanwhile.
+    engine.evalCache.prefetch(engine.position.key);
+    engine.pawnHash.prefetch(engine.position.pawnKey);
     return true;
 }
 
