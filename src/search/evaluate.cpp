@@ -184,60 +184,89 @@ int32_t fixedPatterns(const Position& pos) {
     return mg;
 }
 
+// What the pieces of one colour are scored against.
+struct PieceContext {
+    int32_t colour;
+    Bitboard occupied;
+    // Mobility squares: neither own pieces nor attacked by an enemy pawn.
+    Bitboard safe;
+    Bitboard enemyPawnAttacks;
+    Bitboard ownPawnAttacks;
+    Bitboard ownPawns;
+    Bitboard enemyPawns;
+    int32_t seventh;
+    // The enemy king on its back rank or an enemy pawn on its second: the seventh rank pays.
+    bool seventhTarget;
+};
+
+PieceContext pieceContext(const Position& pos, int32_t colour, Bitboard enemyPawnAttacks, Bitboard ownPawnAttacks) {
+    const int32_t enemy = colour ^ 1;
+    const int32_t seventh = colour == WHITE ? 6 : 1;
+    const int32_t eighth = colour == WHITE ? 7 : 0;
+    const Bitboard enemyPawns = pos.pieces[enemy][PAWN];
+    return {colour,
+            pos.occupied,
+            ~pos.byColour[colour] & ~enemyPawnAttacks,
+            enemyPawnAttacks,
+            ownPawnAttacks,
+            pos.pieces[colour][PAWN],
+            enemyPawns,
+            seventh,
+            rankOf(pos.kingSquare[enemy]) == eighth || (enemyPawns & rankMask[seventh]) != 0};
+}
+
+template <int32_t Type>
+Bitboard pieceAttacks(int32_t square, Bitboard occupied) {
+    if constexpr (Type == KNIGHT) return knightAttacks[square];
+    else if constexpr (Type == BISHOP) return bishopAttacks(square, occupied);
+    else if constexpr (Type == ROOK) return rookAttacks(square, occupied);
+    else return queenAttacks(square, occupied);
+}
+
+// The terms only one piece type has (knight outposts, rook files, rooks and queens on the
+// seventh); each counts the same in the middle game and the end game.
+template <int32_t Type>
+int32_t typeBonus(const PieceContext& c, int32_t s) {
+    int32_t bonus = 0;
+    if constexpr (Type == KNIGHT) {
+        const int32_t outpost = outpostBonus.bonus[c.colour][s];
+        if (outpost != 0 && !(c.enemyPawnAttacks & squareBB[s]) && (c.ownPawnAttacks & squareBB[s])) bonus += outpost;
+    } else if constexpr (Type == ROOK) {
+        const Bitboard file = fileMask[fileOf(s)];
+        if (!(c.ownPawns & file)) bonus += (c.enemyPawns & file) ? ROOK_HALF_OPEN_FILE : ROOK_OPEN_FILE;
+        if (rankOf(s) == c.seventh && c.seventhTarget) bonus += ROOK_ON_SEVENTH;
+    } else if constexpr (Type == QUEEN) {
+        if (rankOf(s) == c.seventh && c.seventhTarget) bonus += QUEEN_ON_SEVENTH;
+    }
+    return bonus;
+}
+
+// Table values, mobility and the type's own terms for the pieces of one type, one piece type
+// per instantiation so that no piece pays for the others' tests.
+template <int32_t Type>
+void scorePieceType(const Position& pos, const PieceContext& c, PieceTerms& t) {
+    constexpr int32_t kind = Type - KNIGHT;
+    Bitboard attacked = 0;
+    for (Bitboard b = pos.pieces[c.colour][Type]; b; b &= b - 1) {
+        const int32_t s = lowestSquare(b);
+        const Bitboard attacks = pieceAttacks<Type>(s, c.occupied);
+        attacked |= attacks;
+        const int32_t n = squareCount(attacks & c.safe);
+        const int32_t bonus = typeBonus<Type>(c, s);
+        t.mg += pstMidgame[c.colour][Type][s] + mobilityBonusMg[kind][n] + bonus;
+        t.eg += pstEndgame[c.colour][Type][s] + mobilityBonusEg[kind][n] + bonus;
+    }
+    t.attacks[kind] = attacked;
+}
+
 // Table values, mobility, outposts, rook files and the seventh rank for one colour.
 void scorePieces(const Position& pos, int32_t colour, Bitboard enemyPawnAttacks, Bitboard ownPawnAttacks,
                  PieceTerms& t) {
-    const int32_t enemy = colour ^ 1;
-    const Bitboard own = pos.byColour[colour];
-    const Bitboard ownPawns = pos.pieces[colour][PAWN];
-    const Bitboard enemyPawns = pos.pieces[enemy][PAWN];
-    const Bitboard occ = pos.occupied;
-    const Bitboard safe = ~own & ~enemyPawnAttacks;
-    const int32_t seventh = colour == WHITE ? 6 : 1;
-    const int32_t eighth = colour == WHITE ? 7 : 0;
-    const bool seventhTarget = rankOf(pos.kingSquare[enemy]) == eighth || (enemyPawns & rankMask[seventh]) != 0;
-
-    for (int32_t type = KNIGHT; type <= QUEEN; ++type) {
-        const int32_t kind = type - KNIGHT;
-        for (Bitboard b = pos.pieces[colour][type]; b; b &= b - 1) {
-            const int32_t s = lowestSquare(b);
-            t.mg += pstMidgame[colour][type][s];
-            t.eg += pstEndgame[colour][type][s];
-            Bitboard attacks;
-            switch (type) {
-                case KNIGHT: attacks = knightAttacks[s]; break;
-                case BISHOP: attacks = bishopAttacks(s, occ); break;
-                case ROOK: attacks = rookAttacks(s, occ); break;
-                default: attacks = queenAttacks(s, occ); break;
-            }
-            t.attacks[kind] |= attacks;
-            const int32_t n = squareCount(attacks & safe);
-            t.mg += mobilityBonusMg[kind][n];
-            t.eg += mobilityBonusEg[kind][n];
-
-            if (type == KNIGHT) {
-                const int32_t outpost = outpostBonus.bonus[colour][s];
-                if (outpost != 0 && !(enemyPawnAttacks & squareBB[s]) && (ownPawnAttacks & squareBB[s])) {
-                    t.mg += outpost;
-                    t.eg += outpost;
-                }
-            } else if (type == ROOK) {
-                const Bitboard file = fileMask[fileOf(s)];
-                if (!(ownPawns & file)) {
-                    const int32_t bonus = (enemyPawns & file) ? ROOK_HALF_OPEN_FILE : ROOK_OPEN_FILE;
-                    t.mg += bonus;
-                    t.eg += bonus;
-                }
-                if (rankOf(s) == seventh && seventhTarget) {
-                    t.mg += ROOK_ON_SEVENTH;
-                    t.eg += ROOK_ON_SEVENTH;
-                }
-            } else if (type == QUEEN && rankOf(s) == seventh && seventhTarget) {
-                t.mg += QUEEN_ON_SEVENTH;
-                t.eg += QUEEN_ON_SEVENTH;
-            }
-        }
-    }
+    const PieceContext c = pieceContext(pos, colour, enemyPawnAttacks, ownPawnAttacks);
+    scorePieceType<KNIGHT>(pos, c, t);
+    scorePieceType<BISHOP>(pos, c, t);
+    scorePieceType<ROOK>(pos, c, t);
+    scorePieceType<QUEEN>(pos, c, t);
 }
 
 // Penalty sum (negative) for missing or advanced pawns in front of a king near its back rank.
