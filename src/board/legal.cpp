@@ -6,12 +6,7 @@ int32_t countLegalMoves(Position& position) {
     const bool inCheck = isInCheck(position);
     const int32_t count = generateMoves(position, list, inCheck);
     int32_t legal = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        UndoRecord undo;
-        if (!position.doMoveIfLegal(list[i].move, undo, inCheck)) continue;
-        position.undoMove(list[i].move, undo);
-        ++legal;
-    }
+    for (int32_t i = 0; i < count; ++i) legal += position.isLegal(list[i].move, inCheck);
     return legal;
 }
 

@@ -100,6 +100,11 @@ void Position::reset() {
     chess960 = false;
 }
 
+// The plain make and unmake paths and the legality shortcut are forced inline into every
+// caller in this file, so a make-test-unmake round trip (as perft's leaves do) runs as one body
+// without calls.
+#define ALWAYS_INLINE [[gnu::always_inline]] inline
+
 namespace {
 
 // Castling, en passant and promotions: the moves that do more than take one piece from its
@@ -154,7 +159,7 @@ void restoreCaptured(Position& p, int32_t them, int32_t captured, int32_t square
 // The common move, neither castling, en passant nor a promotion, on its own short path: one
 // piece and one key table row, a capture only on the destination, the phase changed only by
 // a capture. Removals toggle and additions set, as in the general path.
-void doPlainMove(Position& p, Move move) {
+ALWAYS_INLINE void doPlainMove(Position& p, Move move) {
     const int32_t from = moveFrom(move), to = moveTo(move);
     const int32_t moving = movePiece(move), captured = moveCaptured(move);
     const int32_t us = p.sideToMove, them = p.otherSide;
@@ -193,7 +198,7 @@ void doPlainMove(Position& p, Move move) {
     p.board[to] = uint8_t(moving);
 }
 
-void undoPlainMove(Position& p, Move move, const UndoRecord& undo) {
+ALWAYS_INLINE void undoPlainMove(Position& p, Move move, const UndoRecord& undo) {
     const int32_t us = p.otherSide, them = us ^ 1;
     const int32_t from = moveFrom(move), to = moveTo(move);
     const int32_t moving = movePiece(move), captured = moveCaptured(move);
@@ -378,30 +383,58 @@ void undoAnyMove(Position& p, Move move, const UndoRecord& undo) {
     p.board[from] = uint8_t(moving);
 }
 
-}  // namespace
-
-void Position::doMove(Move move, UndoRecord& undo) {
-    saveState(*this, undo, move);
-    if (move & SPECIAL_MOVE_BITS) doAnyMove(*this, move);
-    else doPlainMove(*this, move);
+ALWAYS_INLINE void makeAnyMove(Position& p, Move move, UndoRecord& undo) {
+    saveState(p, undo, move);
+    if (move & SPECIAL_MOVE_BITS) doAnyMove(p, move);
+    else doPlainMove(p, move);
 }
 
-void Position::undoMove(Move move, const UndoRecord& undo) {
-    if (move & SPECIAL_MOVE_BITS) undoAnyMove(*this, move, undo);
-    else undoPlainMove(*this, move, undo);
+ALWAYS_INLINE void unmakeAnyMove(Position& p, Move move, const UndoRecord& undo) {
+    if (move & SPECIAL_MOVE_BITS) undoAnyMove(p, move, undo);
+    else undoPlainMove(p, move, undo);
+}
+
+// Out of check, only sliders can come to attack the king, and only through the square the
+// piece left: so a move that is neither a king move nor en passant (two squares emptied) is
+// safe when its from-square lies on no line through the king, and otherwise needs only the
+// slider test along that kind of line. In check, or for those moves, the full test decides.
+ALWAYS_INLINE bool kingAttackedAfter(const Position& p, Move move, bool wasInCheck) {
+    if (wasInCheck || movePiece(move) == KING || isEnPassant(move)) return p.moverKingAttacked();
+    const int32_t king = p.kingSquare[p.otherSide];
+    const Bitboard from = squareBB[moveFrom(move)];
+    const Bitboard* enemy = p.pieces[p.sideToMove];
+    if (from & bishopRays[king]) {
+        const Bitboard sliders = (enemy[BISHOP] | enemy[QUEEN]) & bishopRays[king];
+        return sliders && (bishopAttacks(king, p.occupied) & sliders);
+    }
+    if (from & rookRays[king]) {
+        const Bitboard sliders = (enemy[ROOK] | enemy[QUEEN]) & rookRays[king];
+        return sliders && (rookAttacks(king, p.occupied) & sliders);
+    }
+    return false;
+}
+
+}  // namespace
+
+void Position::doMove(Move move, UndoRecord& undo) { makeAnyMove(*this, move, undo); }
+
+void Position::undoMove(Move move, const UndoRecord& undo) { unmakeAnyMove(*this, move, undo); }
+
+bool Position::moverKingAttackedAfter(Move move, bool wasInCheck) const {
+    return kingAttackedAfter(*this, move, wasInCheck);
 }
 
 bool Position::doMoveIfLegal(Move move, UndoRecord& undo) {
-    doMove(move, undo);
+    makeAnyMove(*this, move, undo);
     if (!moverKingAttacked()) return true;
-    undoMove(move, undo);
+    unmakeAnyMove(*this, move, undo);
     return false;
 }
 
 bool Position::doMoveIfLegal(Move move, UndoRecord& undo, bool inCheck) {
-    doMove(move, undo);
-    if (!moverKingAttackedAfter(move, inCheck)) return true;
-    undoMove(move, undo);
+    makeAnyMove(*this, move, undo);
+    if (!kingAttackedAfter(*this, move, inCheck)) return true;
+    unmakeAnyMove(*this, move, undo);
     return false;
 }
 
@@ -410,6 +443,14 @@ bool Position::isLegal(Move move) {
     if (!doMoveIfLegal(move, undo)) return false;
     undoMove(move, undo);
     return true;
+}
+
+bool Position::isLegal(Move move, bool inCheck) {
+    UndoRecord undo;
+    makeAnyMove(*this, move, undo);
+    const bool legal = !kingAttackedAfter(*this, move, inCheck);
+    unmakeAnyMove(*this, move, undo);
+    return legal;
 }
 
 void Position::doNullMove(UndoRecord& undo) {

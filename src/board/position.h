@@ -75,6 +75,8 @@ struct Position {
     bool doMoveIfLegal(Move move, UndoRecord& undo, bool inCheck);
     // Whether the pseudo-legal `move` leaves the mover's king safe; the position is unchanged.
     bool isLegal(Move move);
+    // The same for a caller that knows the check state of the side to move, as doMoveIfLegal.
+    bool isLegal(Move move, bool inCheck);
     // Passes the move to the other side: the en-passant file and the half-move clock are
     // cleared, nothing moves. `undo` keeps what undoNullMove restores.
     void doNullMove(UndoRecord& undo);

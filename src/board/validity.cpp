@@ -56,26 +56,6 @@ bool Position::isSquareAttacked(int32_t square, int32_t colour) const {
     return (kingAttacks[square] & own[KING]) != 0;
 }
 
-// Out of check, only sliders can come to attack the king, and only through the square the
-// piece left: so a move that is neither a king move nor en passant (two squares emptied) is
-// safe when its from-square lies on no line through the king, and otherwise needs only the
-// slider test along that kind of line. In check, or for those moves, the full test decides.
-bool Position::moverKingAttackedAfter(Move move, bool wasInCheck) const {
-    if (wasInCheck || movePiece(move) == KING || isEnPassant(move)) return moverKingAttacked();
-    const int32_t king = kingSquare[otherSide];
-    const Bitboard from = squareBB[moveFrom(move)];
-    const Bitboard* enemy = pieces[sideToMove];
-    if (from & bishopRays[king]) {
-        const Bitboard sliders = (enemy[BISHOP] | enemy[QUEEN]) & bishopRays[king];
-        return sliders && (bishopAttacks(king, occupied) & sliders);
-    }
-    if (from & rookRays[king]) {
-        const Bitboard sliders = (enemy[ROOK] | enemy[QUEEN]) & rookRays[king];
-        return sliders && (rookAttacks(king, occupied) & sliders);
-    }
-    return false;
-}
-
 bool Position::isCastlingPathSafe(int32_t kingFrom, int32_t kingEnd) const {
     const int32_t low = kingFrom < kingEnd ? kingFrom : kingEnd;
     const int32_t high = kingFrom < kingEnd ? kingEnd : kingFrom;

@@ -16,13 +16,8 @@ bool generateInto(const Position& position, MoveList& list) {
 
 bool hasLegalMove(Position& position, MoveList& list) {
     const bool inCheck = generateInto(position, list);
-    for (int32_t i = 0; i < list.count; i++) {
-        const Move move = list.entries[i].move;
-        UndoRecord undo;
-        if (!position.doMoveIfLegal(move, undo, inCheck)) continue;
-        position.undoMove(move, undo);
-        return true;
-    }
+    for (int32_t i = 0; i < list.count; i++)
+        if (position.isLegal(list.entries[i].move, inCheck)) return true;
     return false;
 }
 
@@ -50,11 +45,16 @@ uint64_t Perft::perftNodes(int32_t depth) {
     MoveList& list = moveStack[depth];
     const bool inCheck = generateInto(pos, list);
     uint64_t sum = 0;
+    if (depth == 1) {
+        // The leaves: each move is made, tested and unmade in one call.
+        for (int32_t i = 0; i < list.count; i++) sum += pos.isLegal(list.entries[i].move, inCheck);
+        return sum;
+    }
     for (int32_t i = 0; i < list.count; i++) {
         const Move move = list.entries[i].move;
         UndoRecord undo;
         if (!pos.doMoveIfLegal(move, undo, inCheck)) continue;
-        sum += depth == 1 ? 1 : perftNodes(depth - 1);
+        sum += perftNodes(depth - 1);
         pos.undoMove(move, undo);
     }
     return sum;
