@@ -193,11 +193,11 @@ int32_t Engine::search(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, 
             continue;
         }
 
+        // The child probes the table first thing: its bucket loads while the move is made.
+        tt.prefetch(pos.keyAfter(move));
         UndoRecord undo;
         if (!makeSearchMove(*this, move, undo)) continue;
         ++limits.nodes;
-        // The child probes the table first thing: its bucket loads while the checks below run.
-        tt.prefetch(pos.key);
 
         // Checks and pawns about to promote are searched a ply deeper.
         const bool givesCheck = isInCheck(pos);

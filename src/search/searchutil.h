@@ -59,10 +59,11 @@ inline bool isRepetition(const Engine& engine) {
 // A move of the search path: made only when legal, and the key before it goes onto the key
 // history for the repetition test. False leaves everything as it was.
 inline bool makeSearchMove(Engine& engine, Move move, UndoRecord& undo) {
+    // Most children evaluate their position: its cached score starts loading before the move
+    // is made, from the key the move leads to, and its pawn entry once the move is made.
+    engine.evalCache.prefetch(engine.position.keyAfter(move));
     if (!engine.position.doMoveIfLegal(move, undo)) return false;
     engine.keyHistory[engine.keyHistoryCount++] = undo.key;
-    // Most children evaluate their position: its cached score and pawn entry load meanwhile.
-    engine.evalCache.prefetch(engine.position.key);
     engine.pawnHash.prefetch(engine.position.pawnKey);
     return true;
 }
