@@ -47,6 +47,14 @@ constexpr int32_t countByHalves(Bitboard b) {
     return nibbleTotal(nibbleSums(uint32_t(b)) + nibbleSums(uint32_t(b >> 32)));
 }
 
+constexpr int32_t sumBytesWhole(Bitboard bytes) { return int32_t((bytes * 0x0101010101010101ULL) >> 56); }
+
+// The halves are added first, so that the multiply stays 32 bits wide.
+constexpr int32_t sumBytesByHalves(Bitboard bytes) {
+    const uint32_t folded = uint32_t(bytes) + uint32_t(bytes >> 32);
+    return int32_t((folded * 0x01010101u) >> 24);
+}
+
 }  // namespace bitops
 
 // Index of the lowest square of a set that must not be empty.
@@ -66,4 +74,17 @@ constexpr int32_t highestSquare(Bitboard b) {
 constexpr int32_t squareCount(Bitboard b) {
     if constexpr (WIDE_REGISTERS) return bitops::countWhole(b);
     return bitops::countByHalves(b);
+}
+
+// The number of squares in each byte (rank) of a set, one count per byte. Weighted sums of
+// such counts, added byte by byte, give a weighted count of several sets with one sumOfBytes.
+constexpr Bitboard rankCounts(Bitboard b) {
+    const Bitboard nibbles = bitops::nibbleSums(b);
+    return (nibbles + (nibbles >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+}
+
+// The sum of the eight bytes of a word whose bytes add up to less than 256.
+constexpr int32_t sumOfBytes(Bitboard bytes) {
+    if constexpr (WIDE_REGISTERS) return bitops::sumBytesWhole(bytes);
+    return bitops::sumBytesByHalves(bytes);
 }

@@ -290,12 +290,15 @@ int32_t kingShelter(const Position& pos, int32_t colour) {
     return shelter;
 }
 
+// The four weighted counts are added rank by rank and summed once: the zone has at most eight
+// squares, so no rank and no total can exceed (2 + 2 + 3 + 5) * 8 = 96.
 int32_t kingAttackUnits(int32_t kingSquare, const PieceTerms& enemy) {
     const Bitboard zone = kingAttacks[kingSquare];
-    const int32_t units = 2 * squareCount(zone & enemy.attacks[MOB_KNIGHT]) +
-                          2 * squareCount(zone & enemy.attacks[MOB_BISHOP]) +
-                          3 * squareCount(zone & enemy.attacks[MOB_ROOK]) +
-                          5 * squareCount(zone & enemy.attacks[MOB_QUEEN]);
+    const Bitboard weighted = 2 * rankCounts(zone & enemy.attacks[MOB_KNIGHT]) +
+                              2 * rankCounts(zone & enemy.attacks[MOB_BISHOP]) +
+                              3 * rankCounts(zone & enemy.attacks[MOB_ROOK]) +
+                              5 * rankCounts(zone & enemy.attacks[MOB_QUEEN]);
+    const int32_t units = sumOfBytes(weighted);
     return units < ATTACK_UNITS_CAP ? units : ATTACK_UNITS_CAP;
 }
 

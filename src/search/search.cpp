@@ -186,6 +186,9 @@ int32_t Engine::search(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, 
     int32_t skipCount = 0;
     int32_t bound = BOUND_UPPER;
     const int32_t reductionRow = std::min(plies, LMR_TABLE_LAST);
+    // Below two plies the children are quiescence nodes, which never probe the table (a check
+    // extension aside).
+    const bool childrenProbeTable = depth >= 2 * ONE_PLY;
 
     for (Move move; (move = pickNextMove(*this, list, pos)) != noMove;) {
         if (strengthLimited && skipCount < STRENGTH_MAX_SKIPS && moveCount > 0 && skippedForStrength(key, depth)) {
@@ -193,10 +196,8 @@ int32_t Engine::search(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, 
             continue;
         }
 
-        // The child probes the table first thing: its bucket loads while the move is made.
-        tt.prefetch(pos.keyAfter(move));
         UndoRecord undo;
-        if (!makeSearchMove(*this, move, undo)) continue;
+        if (!makeSearchMove(*this, move, undo, childrenProbeTable)) continue;
         ++limits.nodes;
 
         // Checks and pawns about to promote are searched a ply deeper.

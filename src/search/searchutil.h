@@ -58,10 +58,14 @@ inline bool isRepetition(const Engine& engine) {
 
 // A move of the search path: made only when legal, and the key before it goes onto the key
 // history for the repetition test. False leaves everything as it was.
-inline bool makeSearchMove(Engine& engine, Move move, UndoRecord& undo) {
-    // Most children evaluate their position: its cached score starts loading before the move
-    // is made, from the key the move leads to, and its pawn entry once the move is made.
-    engine.evalCache.prefetch(engine.position.keyAfter(move));
+// `probesTable` tells that the child is an alpha-beta node, which probes the transposition table.
+inline bool makeSearchMove(Engine& engine, Move move, UndoRecord& undo, bool probesTable = false) {
+    // Most children evaluate their position: its cached score (and the table bucket the child
+    // probes first thing) start loading before the move is made, from the key the move leads
+    // to, and its pawn entry once the move is made.
+    const uint64_t childKey = engine.position.keyAfter(move);
+    engine.evalCache.prefetch(childKey);
+    if (probesTable) engine.tt.prefetch(childKey);
     if (!engine.position.doMoveIfLegal(move, undo)) return false;
     engine.keyHistory[engine.keyHistoryCount++] = undo.key;
     engine.pawnHash.prefetch(engine.position.pawnKey);

@@ -40,3 +40,23 @@ TEST(Bits, ScansAndCountsMatchTheStandardForms) {
     EXPECT_EQ(squareCount(0), 0);
     EXPECT_EQ(bitops::countByHalves(0), 0);
 }
+
+// Rank counts weighted and summed equal the weighted square counts (the king-zone use: up to
+// eight squares in three ranks, weights up to 5).
+TEST(Bits, WeightedRankCountsSumToWeightedCounts) {
+    std::mt19937_64 rng(3);
+    for (int32_t i = 0; i < 20000; ++i) {
+        const int32_t shift = int32_t(rng() % 41);
+        const Bitboard zone = (0x70507ULL << shift) & (rng() | rng());
+        const Bitboard sets[3] = {zone & rng(), zone & rng(), zone & rng()};
+        const Bitboard weighted = 2 * rankCounts(sets[0]) + 3 * rankCounts(sets[1]) + 5 * rankCounts(sets[2]);
+        const int32_t expected =
+            2 * std::popcount(sets[0]) + 3 * std::popcount(sets[1]) + 5 * std::popcount(sets[2]);
+        ASSERT_EQ(bitops::sumBytesWhole(weighted), expected);
+        ASSERT_EQ(bitops::sumBytesByHalves(weighted), expected);
+        ASSERT_EQ(sumOfBytes(weighted), expected);
+    }
+    // Full ranks: eight squares in one byte.
+    EXPECT_EQ(sumOfBytes(rankCounts(0xFF00FF0000000000ULL)), 16);
+    EXPECT_EQ(bitops::sumBytesByHalves(rankCounts(~0ULL) * 3), 192);
+}
