@@ -17,19 +17,28 @@ int32_t Position::see(Move move) const {
     int32_t gain[40];
     gain[0] = isEnPassant(move) ? seeValue[PAWN] : seeValue[moveCaptured(move)];
 
-    const Bitboard diagonalSliders = pieces[0][BISHOP] | pieces[0][QUEEN] | pieces[1][BISHOP] | pieces[1][QUEEN];
-    const Bitboard lineSliders = pieces[0][ROOK] | pieces[0][QUEEN] | pieces[1][ROOK] | pieces[1][QUEEN];
+    // Only sliders on the target's lines can ever join the exchange: the lookups below are
+    // skipped when none is left there that does not attack already.
+    const Bitboard diagonalSliders =
+        (pieces[0][BISHOP] | pieces[0][QUEEN] | pieces[1][BISHOP] | pieces[1][QUEEN]) & bishopRays[target];
+    const Bitboard lineSliders = (pieces[0][ROOK] | pieces[0][QUEEN] | pieces[1][ROOK] | pieces[1][QUEEN]) & rookRays[target];
     Bitboard attackers = (kingAttacks[target] & (pieces[0][KING] | pieces[1][KING])) |
                          (pawnAttacks[BLACK][target] & pieces[WHITE][PAWN]) |
                          (pawnAttacks[WHITE][target] & pieces[BLACK][PAWN]) |
-                         (knightAttacks[target] & (pieces[0][KNIGHT] | pieces[1][KNIGHT])) |
-                         (bishopAttacks(target, occupied) & diagonalSliders) |
-                         (rookAttacks(target, occupied) & lineSliders);
+                         (knightAttacks[target] & (pieces[0][KNIGHT] | pieces[1][KNIGHT]));
+    if (diagonalSliders) attackers |= bishopAttacks(target, occupied) & diagonalSliders;
+    if (lineSliders) attackers |= rookAttacks(target, occupied) & lineSliders;
 
     Bitboard occupancy = occupied & ~(1ULL << from);
     if (isEnPassant(move)) occupancy &= ~(1ULL << (target + epCaptureOffset[sideToMove]));
-    if (sliderFlags[moving] & 1) attackers |= bishopAttacks(target, occupancy) & diagonalSliders;
-    if (moving == PAWN || (sliderFlags[moving] & 2)) attackers |= rookAttacks(target, occupancy) & lineSliders;
+    // X-rays: sliders behind a piece that leaves the target's line join the attackers.
+    const auto addXrays = [&](bool diagonal, bool straight) {
+        if (diagonal && (diagonalSliders & occupancy & ~attackers))
+            attackers |= bishopAttacks(target, occupancy) & diagonalSliders;
+        if (straight && (lineSliders & occupancy & ~attackers))
+            attackers |= rookAttacks(target, occupancy) & lineSliders;
+    };
+    addXrays(sliderFlags[moving] & 1, moving == PAWN || (sliderFlags[moving] & 2));
     attackers &= occupancy;
 
     int32_t side = otherSide;
@@ -44,8 +53,7 @@ int32_t Position::see(Move move) const {
         }
         if (!candidates) break;
         occupancy &= ~(candidates & -candidates);
-        if (sliderFlags[attackerType] & 1) attackers |= bishopAttacks(target, occupancy) & diagonalSliders;
-        if (sliderFlags[attackerType] & 2) attackers |= rookAttacks(target, occupancy) & lineSliders;
+        addXrays(sliderFlags[attackerType] & 1, sliderFlags[attackerType] & 2);
         gain[depth] = seeValue[onSquare] - gain[depth - 1];
         ++depth;
         attackers &= occupancy;
