@@ -21,7 +21,8 @@ int32_t Position::see(Move move) const {
     // skipped when none is left there that does not attack already.
     const Bitboard diagonalSliders =
         (pieces[0][BISHOP] | pieces[0][QUEEN] | pieces[1][BISHOP] | pieces[1][QUEEN]) & bishopRays[target];
-    const Bitboard lineSliders = (pieces[0][ROOK] | pieces[0][QUEEN] | pieces[1][ROOK] | pieces[1][QUEEN]) & rookRays[target];
+    const Bitboard lineSliders =
+        (pieces[0][ROOK] | pieces[0][QUEEN] | pieces[1][ROOK] | pieces[1][QUEEN]) & rookRays[target];
     Bitboard attackers = (kingAttacks[target] & (pieces[0][KING] | pieces[1][KING])) |
                          (pawnAttacks[BLACK][target] & pieces[WHITE][PAWN]) |
                          (pawnAttacks[WHITE][target] & pieces[BLACK][PAWN]) |

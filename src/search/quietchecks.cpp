@@ -65,7 +65,8 @@ int32_t generateQuietChecks(const Position& pos, ScoredMove* out, int32_t room) 
     const Bitboard empty = ~pos.occupied;
     const Bitboard* mine = pos.pieces[us];
 
-    Bitboard candidates = ((mine[ROOK] | mine[QUEEN]) & rookRays[king]) | ((mine[BISHOP] | mine[QUEEN]) & bishopRays[king]);
+    Bitboard candidates =
+        ((mine[ROOK] | mine[QUEEN]) & rookRays[king]) | ((mine[BISHOP] | mine[QUEEN]) & bishopRays[king]);
     Bitboard blockers = 0;
     while (candidates) {
         const int32_t slider = lowestSquare(candidates);

@@ -304,7 +304,8 @@ TEST(StaticExchange, AgreesWithThePlainSwapAlongRandomGames) {
             ScoredMove list[MAX_MOVES];
             const int32_t n = generateMoves(p, list, isInCheck(p));
             for (int32_t i = 0; i < n; ++i) {
-                ASSERT_EQ(p.see(list[i].move), plainSee(p, list[i].move)) << fenOf(p) << " " << std::hex << list[i].move;
+                const Move move = list[i].move;
+                ASSERT_EQ(p.see(move), plainSee(p, move)) << fenOf(p) << " " << std::hex << move;
                 ++compared;
             }
             ScoredMove legal[MAX_MOVES];
