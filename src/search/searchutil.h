@@ -58,14 +58,18 @@ inline bool isRepetition(const Engine& engine) {
 
 // A move of the search path: made only when legal, and the key before it goes onto the key
 // history for the repetition test. False leaves everything as it was.
-// `probesTable` tells that the child is an alpha-beta node, which probes the transposition table.
-inline bool makeSearchMove(Engine& engine, Move move, UndoRecord& undo, bool probesTable = false) {
-    // Most children evaluate their position: its cached score (and the table bucket the child
-    // probes first thing) start loading before the move is made, from the key the move leads
-    // to, and its pawn entry once the move is made.
+// Starts loading the entries the child of `move` reads first: most children evaluate their
+// position (evaluation cache), and an alpha-beta child (`probesTable`) probes the table.
+inline void prefetchChild(const Engine& engine, Move move, bool probesTable) {
     const uint64_t childKey = engine.position.keyAfter(move);
     engine.evalCache.prefetch(childKey);
     if (probesTable) engine.tt.prefetch(childKey);
+}
+
+// `probesTable` tells that the child is an alpha-beta node, which probes the transposition table.
+inline bool makeSearchMove(Engine& engine, Move move, UndoRecord& undo, bool probesTable = false) {
+    // The child's entries load while the move is made, its pawn entry once it is made.
+    prefetchChild(engine, move, probesTable);
     if (!engine.position.doMoveIfLegal(move, undo)) return false;
     engine.keyHistory[engine.keyHistoryCount++] = undo.key;
     engine.pawnHash.prefetch(engine.position.pawnKey);
