@@ -11,10 +11,13 @@ struct EvalCacheEntry {
     // The strength setting the score was made under (evalStrengthSetting).
     int32_t strength;
 };
-static_assert(sizeof(EvalCacheEntry) == 16, "four entries to a cache line");
+static_assert(sizeof(EvalCacheEntry) == 16, "a bucket of four entries fills one cache line");
 
 // 1 MB: large enough for most repeats of a search, small enough to stay near the core.
 inline constexpr uint32_t EVAL_CACHE_ENTRIES = 65536;
+// A key may sit in any entry of its four-entry bucket: a new score goes first and pushes the
+// oldest out, so a position met again soon is still found when three others came between.
+inline constexpr int32_t EVAL_CACHE_WAYS = 4;
 
 struct EvalCache {
     EvalCacheEntry* entries = nullptr;
@@ -23,9 +26,12 @@ struct EvalCache {
     // False, with no storage, when the memory cannot be had: evaluations are then not kept.
     bool allocate();
     void release();
-    EvalCacheEntry& slotOf(uint64_t key) const { return entries[uint32_t(key) & mask]; }
-    // Starts loading the key's entry into the cache ahead of the evaluation that reads it.
+    // The entries (one cache line) a key may occupy, the most recently stored first.
+    EvalCacheEntry* bucketOf(uint64_t key) const {
+        return entries + (uint32_t(key) & mask & ~uint32_t(EVAL_CACHE_WAYS - 1));
+    }
+    // Starts loading the key's bucket into the cache ahead of the evaluation that reads it.
     void prefetch(uint64_t key) const {
-        if (entries != nullptr) __builtin_prefetch(&slotOf(key));
+        if (entries != nullptr) __builtin_prefetch(bucketOf(key));
     }
 };

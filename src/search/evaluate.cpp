@@ -350,11 +350,13 @@ int32_t evalStrengthSetting() { return strengthLimited ? strengthElo : 0; }
 int32_t Evaluator::evaluate(const Position& pos) const {
     // Key 0 marks an empty entry, so such a position is never cached.
     if (evalCache == nullptr || evalCache->entries == nullptr || pos.key == 0) return evaluateAfresh(pos);
-    EvalCacheEntry& entry = evalCache->slotOf(pos.key);
+    EvalCacheEntry* bucket = evalCache->bucketOf(pos.key);
     const int32_t strength = evalStrengthSetting();
-    if (entry.key == pos.key && entry.strength == strength) return entry.score;
+    for (int32_t i = 0; i < EVAL_CACHE_WAYS; ++i)
+        if (bucket[i].key == pos.key && bucket[i].strength == strength) return bucket[i].score;
     const int32_t score = evaluateAfresh(pos);
-    entry = {pos.key, score, strength};
+    for (int32_t i = EVAL_CACHE_WAYS - 1; i > 0; --i) bucket[i] = bucket[i - 1];
+    bucket[0] = {pos.key, score, strength};
     return score;
 }
 

@@ -20,7 +20,7 @@ struct StrengthSetting {
 }  // namespace
 
 TEST(EvalCache, ScoresEqualFreshEvaluations) {
-    // Sixteen entries: most positions share an entry with others.
+    // Sixteen entries, four buckets: most positions share a bucket with others.
     std::vector<EvalCacheEntry> storage(16, EvalCacheEntry{});
     EvalCache cache;
     cache.entries = storage.data();
