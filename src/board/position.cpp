@@ -453,20 +453,6 @@ bool Position::isLegal(Move move, bool inCheck) {
     return legal;
 }
 
-uint64_t Position::keyAfter(Move move) const {
-    const int32_t from = moveFrom(move), to = moveTo(move), us = sideToMove;
-    const int32_t moving = movePiece(move), captured = moveCaptured(move), promotion = movePromotion(move);
-    uint64_t after = key ^ zobristSideToMove ^ zobristPieceSquare[moving][us][from];
-    after ^= zobristPieceSquare[promotion ? promotion : moving][us][to];
-    if (captured) {
-        const int32_t square = isEnPassant(move) ? to + epCaptureOffset[us] : to;
-        after ^= zobristPieceSquare[captured][otherSide][square];
-    }
-    if (epFile) after ^= zobristEnPassant[epFile - 1];
-    if (isDoublePush(move)) after ^= zobristEnPassant[fileOf(to)];
-    return after;
-}
-
 void Position::doNullMove(UndoRecord& undo) {
     saveState(*this, undo, noMove);
     rule50 = 0;

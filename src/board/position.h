@@ -77,10 +77,6 @@ struct Position {
     bool isLegal(Move move);
     // The same for a caller that knows the check state of the side to move, as doMoveIfLegal.
     bool isLegal(Move move, bool inCheck);
-    // The key `move` leads to, for prefetching the child's table entries before the move is
-    // made: exact for a move that neither castles nor changes the castling rights, otherwise
-    // close enough to be a harmless guess. Nothing may decide on it.
-    uint64_t keyAfter(Move move) const;
     // Passes the move to the other side: the en-passant file and the half-move clock are
     // cleared, nothing moves. `undo` keeps what undoNullMove restores.
     void doNullMove(UndoRecord& undo);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "board/movegen.h"
+#include "board/zobrist.h"
 #include "search/engine.h"
 
 // The alpha-beta search counts depth in quarter plies; ONE_PLY is one whole ply.
@@ -61,7 +62,7 @@ inline bool isRepetition(const Engine& engine) {
 // Starts loading the entries the child of `move` reads first: most children evaluate their
 // position (evaluation cache), and an alpha-beta child (`probesTable`) probes the table.
 inline void prefetchChild(const Engine& engine, Move move, bool probesTable) {
-    const uint64_t childKey = engine.position.keyAfter(move);
+    const uint64_t childKey = keyAfter(engine.position, move);
     engine.evalCache.prefetch(childKey);
     if (probesTable) engine.tt.prefetch(childKey);
 }

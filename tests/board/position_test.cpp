@@ -305,7 +305,7 @@ TEST(PositionKeys, KeyAfterAMoveMatchesTheMadeMove) {
             const int32_t n = generateMoves(p, list, isInCheck(p));
             for (int32_t i = 0; i < n; ++i) {
                 const Move move = list[i].move;
-                const uint64_t predicted = p.keyAfter(move);
+                const uint64_t predicted = keyAfter(p, move);
                 const uint8_t rights = p.castlingRights;
                 UndoRecord undo;
                 p.doMove(move, undo);
