@@ -1,6 +1,7 @@
 // The board state: bitboards, piece-type board, keys, material, castling geometry.
 #pragma once
 
+#include "board/attacks.h"
 #include "board/types.h"
 
 // Per piece type 0..7: material value (king 0) and game-phase weight (24 with all pieces).
@@ -81,7 +82,18 @@ struct Position {
     // cleared, nothing moves. `undo` keeps what undoNullMove restores.
     void doNullMove(UndoRecord& undo);
     void undoNullMove(const UndoRecord& undo);
-    bool isSquareAttacked(int32_t square, int32_t colour) const;
+    // Inline: the legality test and the check test of every move run it.
+    bool isSquareAttacked(int32_t square, int32_t colour) const {
+        const Bitboard* own = pieces[colour];
+        if (pawnAttacks[colour ^ 1][square] & own[PAWN]) return true;
+        if (knightAttacks[square] & own[KNIGHT]) return true;
+        // The slider lookups are skipped when no slider of the kind stands on the square's lines.
+        const Bitboard diagonal = (own[BISHOP] | own[QUEEN]) & bishopRays[square];
+        if (diagonal && (bishopAttacks(square, occupied) & diagonal)) return true;
+        const Bitboard straight = (own[ROOK] | own[QUEEN]) & rookRays[square];
+        if (straight && (rookAttacks(square, occupied) & straight)) return true;
+        return (kingAttacks[square] & own[KING]) != 0;
+    }
     // Whether the king of the side that just moved stands attacked (the last move was illegal).
     bool moverKingAttacked() const { return isSquareAttacked(kingSquare[otherSide], sideToMove); }
     // The same answer just after `move` was made by a side whose check state before it was

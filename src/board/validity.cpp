@@ -44,18 +44,6 @@ bool pawnMovePlayable(const Position& position, Move move) {
 
 }  // namespace
 
-bool Position::isSquareAttacked(int32_t square, int32_t colour) const {
-    const Bitboard* own = pieces[colour];
-    if (pawnAttacks[colour ^ 1][square] & own[PAWN]) return true;
-    if (knightAttacks[square] & own[KNIGHT]) return true;
-    // The slider lookups are skipped when no slider of the kind stands on the square's lines.
-    const Bitboard diagonal = (own[BISHOP] | own[QUEEN]) & bishopRays[square];
-    if (diagonal && (bishopAttacks(square, occupied) & diagonal)) return true;
-    const Bitboard straight = (own[ROOK] | own[QUEEN]) & rookRays[square];
-    if (straight && (rookAttacks(square, occupied) & straight)) return true;
-    return (kingAttacks[square] & own[KING]) != 0;
-}
-
 bool Position::isCastlingPathSafe(int32_t kingFrom, int32_t kingEnd) const {
     const int32_t low = kingFrom < kingEnd ? kingFrom : kingEnd;
     const int32_t high = kingFrom < kingEnd ? kingEnd : kingFrom;
