@@ -411,13 +411,6 @@ int32_t Evaluator::evaluateAfresh(const Position& pos) const {
     return pos.sideToMove == WHITE ? score : -score;
 }
 
-int32_t Evaluator::lazyEvaluate(const Position& pos, int32_t alpha, int32_t beta) const {
-    const int32_t balance = pos.material[WHITE] - pos.material[BLACK];
-    const int32_t m = pos.sideToMove == WHITE ? balance : -balance;
-    if (m + LAZY_EVAL_MARGIN < alpha || m - LAZY_EVAL_MARGIN > beta) return m;
-    return evaluate(pos);
-}
-
 void initEvalTables() {
     // Built here, before any clock runs, so that no search stalls on its first KPK probe.
     kpkBitbase();

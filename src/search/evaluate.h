@@ -35,8 +35,14 @@ struct Evaluator {
     // Score of the position for the side to move; may overwrite one pawn hash entry and one
     // evaluation cache entry.
     int32_t evaluate(const Position& pos) const;
-    // Plain material balance when it lies far outside [alpha, beta], else evaluate().
-    int32_t lazyEvaluate(const Position& pos, int32_t alpha, int32_t beta) const;
+    // Plain material balance when it lies far outside [alpha, beta], else evaluate(). Inline:
+    // every quiescence node asks, and the balance alone often answers.
+    int32_t lazyEvaluate(const Position& pos, int32_t alpha, int32_t beta) const {
+        const int32_t balance = pos.material[WHITE] - pos.material[BLACK];
+        const int32_t m = pos.sideToMove == WHITE ? balance : -balance;
+        if (m + LAZY_EVAL_MARGIN < alpha || m - LAZY_EVAL_MARGIN > beta) return m;
+        return evaluate(pos);
+    }
     // Final score or scale for small endgames; evaluate() asks only when the phase is 8 or less.
     static EndgameVerdict recogniseEndgame(const Position& pos);
 
