@@ -137,9 +137,6 @@ int32_t Engine::search(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, 
     Move hashMove = noMove;
     int32_t ttScore = 0;
     if (tt.probe(key, depth, ply, alpha, beta, hashMove, ttScore) != TT_MISS) return ttScore;
-    // The stored move is usually searched first, after the pruning steps: its child's entries
-    // have all that time to load.
-    if (hashMove != noMove) prefetchChild(*this, hashMove, depth >= 2 * ONE_PLY);
 
     // Selective pruning before the moves, only in zero-window nodes out of check, and only for a
     // side that still has pieces (with bare pawns zugzwang makes static guesses unsafe).

@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "board/movegen.h"
-#include "board/zobrist.h"
 #include "search/engine.h"
 
 // The alpha-beta search counts depth in quarter plies; ONE_PLY is one whole ply.
@@ -59,21 +58,16 @@ inline bool isRepetition(const Engine& engine) {
 
 // A move of the search path: made only when legal, and the key before it goes onto the key
 // history for the repetition test. False leaves everything as it was.
-// Starts loading the entries the child of `move` reads first: most children evaluate their
-// position (evaluation cache), and an alpha-beta child (`probesTable`) probes the table.
-inline void prefetchChild(const Engine& engine, Move move, bool probesTable) {
-    const uint64_t childKey = keyAfter(engine.position, move);
-    engine.evalCache.prefetch(childKey);
-    if (probesTable) engine.tt.prefetch(childKey);
-}
-
 // `probesTable` tells that the child is an alpha-beta node, which probes the transposition table.
 inline bool makeSearchMove(Engine& engine, Move move, UndoRecord& undo, bool probesTable = false) {
-    // The child's entries load while the move is made, its pawn entry once it is made.
-    prefetchChild(engine, move, probesTable);
     if (!engine.position.doMoveIfLegal(move, undo)) return false;
     engine.keyHistory[engine.keyHistoryCount++] = undo.key;
-    engine.pawnHash.prefetch(engine.position.pawnKey);
+    // The entries the child reads first start loading: most children evaluate their position
+    // (evaluation cache, pawn hash), an alpha-beta child probes the table.
+    const Position& child = engine.position;
+    engine.evalCache.prefetch(child.key);
+    engine.pawnHash.prefetch(child.pawnKey);
+    if (probesTable) engine.tt.prefetch(child.key);
     return true;
 }
 
