@@ -270,22 +270,24 @@ void scorePieces(const Position& pos, int32_t colour, Bitboard enemyPawnAttacks,
 }
 
 // Penalty sum (negative) for missing or advanced pawns in front of a king near its back rank.
-int32_t kingShelter(const Position& pos, int32_t colour) {
-    const int32_t king = pos.kingSquare[colour];
-    const int32_t relRank = colour == WHITE ? rankOf(king) : 7 - rankOf(king);
+// Inline, per colour: it runs twice per evaluation.
+template <int32_t Colour>
+int32_t kingShelter(const Position& pos) {
+    const int32_t king = pos.kingSquare[Colour];
+    const int32_t relRank = Colour == WHITE ? rankOf(king) : 7 - rankOf(king);
     if (relRank > 1) return 0;
-    const Bitboard pawns = pos.pieces[colour][PAWN];
+    const Bitboard pawns = pos.pieces[Colour][PAWN];
     const int32_t kingFile = fileOf(king);
+    const int32_t first = kingFile > 0 ? kingFile - 1 : 0, last = kingFile < 7 ? kingFile + 1 : 7;
     int32_t shelter = 0;
-    for (int32_t f = kingFile - 1; f <= kingFile + 1; ++f) {
-        if (f < 0 || f > 7) continue;
+    for (int32_t f = first; f <= last; ++f) {
         const Bitboard onFile = pawns & fileMask[f];
-        int32_t index = 0;
-        if (onFile) {
-            // The pawn nearest the own back rank shields the king.
-            index = colour == WHITE ? rankOf(lowestSquare(onFile)) : 7 - rankOf(highestSquare(onFile));
-        }
-        shelter -= pawnShelterPenalty[index];
+        // The pawn nearest the own back rank shields the king (index 0 without one). Found
+        // with a square of the far rank added, so that it is defined without a pawn and the
+        // choice needs no branch, which a file's pawns would make unpredictable.
+        const int32_t nearest = Colour == WHITE ? rankOf(lowestSquare(onFile | squareBB[56 + f]))
+                                                : 7 - rankOf(highestSquare(onFile | squareBB[f]));
+        shelter -= pawnShelterPenalty[nearest & -int32_t(onFile != 0)];
     }
     return shelter;
 }
@@ -374,7 +376,7 @@ int32_t Evaluator::evaluateAfresh(const Position& pos) const {
         if (pieceCount(pos, c, BISHOP) >= 2) adjusted[c] += BISHOP_PAIR;
         if (pieceCount(pos, c, PAWN) == 0) adjusted[c] -= NO_PAWNS;
     }
-    int32_t mg = adjusted[WHITE] - adjusted[BLACK] + (pos.sideToMove == WHITE ? TEMPO : -TEMPO);
+    int32_t mg = adjusted[WHITE] - adjusted[BLACK] + forSideToMove(TEMPO, pos.sideToMove);
     int32_t eg = mg;
     mg += fixedPatterns(pos);
 
@@ -397,8 +399,8 @@ int32_t Evaluator::evaluateAfresh(const Position& pos) const {
     eg += terms[WHITE].eg - terms[BLACK].eg;
 
     const int32_t wk = pos.kingSquare[WHITE] & 63, bk = pos.kingSquare[BLACK] & 63;
-    const int32_t whiteDanger = kingShelter(pos, WHITE) - kingSafetyTable[kingAttackUnits(wk, terms[BLACK])];
-    const int32_t blackDanger = kingShelter(pos, BLACK) - kingSafetyTable[kingAttackUnits(bk, terms[WHITE])];
+    const int32_t whiteDanger = kingShelter<WHITE>(pos) - kingSafetyTable[kingAttackUnits(wk, terms[BLACK])];
+    const int32_t blackDanger = kingShelter<BLACK>(pos) - kingSafetyTable[kingAttackUnits(bk, terms[WHITE])];
     mg += pstMidgame[WHITE][KING][wk] + whiteDanger * adjusted[BLACK] / START_MATERIAL;
     mg -= pstMidgame[BLACK][KING][bk] + blackDanger * adjusted[WHITE] / START_MATERIAL;
     eg += pstEndgame[WHITE][KING][wk] - pstEndgame[BLACK][KING][bk];
@@ -408,7 +410,7 @@ int32_t Evaluator::evaluateAfresh(const Position& pos) const {
     int32_t score = (phase * mg + (FULL_PHASE - phase) * eg) / FULL_PHASE;
     if (scale != FULL_SCALE) score = scale * score / FULL_SCALE;
     if (strengthLimited) score = applyStrengthNoise(score, pos.key);
-    return pos.sideToMove == WHITE ? score : -score;
+    return forSideToMove(score, pos.sideToMove);
 }
 
 void initEvalTables() {

@@ -28,6 +28,13 @@ inline constexpr const int32_t (&pstEndgame)[2][8][64] = evalTables.pstEndgame;
 inline constexpr const int32_t (&mobilityBonusMg)[4][28] = evalTables.mobilityMg;
 inline constexpr const int32_t (&mobilityBonusEg)[4][28] = evalTables.mobilityEg;
 
+// A score from White's view turned to the view of `sideToMove`, without a branch: the side to
+// move changes at every ply, so a branch on it would be mispredicted half the time.
+inline int32_t forSideToMove(int32_t whiteScore, int32_t sideToMove) {
+    const int32_t flip = -int32_t(sideToMove == BLACK);
+    return (whiteScore ^ flip) - flip;
+}
+
 struct Evaluator {
     PawnHashTable* pawnHash = nullptr;
     EvalCache* evalCache = nullptr;
@@ -39,7 +46,7 @@ struct Evaluator {
     // every quiescence node asks, and the balance alone often answers.
     int32_t lazyEvaluate(const Position& pos, int32_t alpha, int32_t beta) const {
         const int32_t balance = pos.material[WHITE] - pos.material[BLACK];
-        const int32_t m = pos.sideToMove == WHITE ? balance : -balance;
+        const int32_t m = forSideToMove(balance, pos.sideToMove);
         if (m + LAZY_EVAL_MARGIN < alpha || m - LAZY_EVAL_MARGIN > beta) return m;
         return evaluate(pos);
     }

@@ -40,7 +40,8 @@ inline bool isQuiet(Move move) { return moveCaptured(move) == NO_PIECE && movePr
 // A pawn stepping onto its seventh rank (either colour's) is about to promote.
 inline bool isPawnToSeventh(Move move) {
     const int32_t toRank = rankOf(moveTo(move));
-    return movePiece(move) == PAWN && (toRank == 1 || toRank == 6);
+    // Bitwise: no branch on move details, which vary from move to move.
+    return (movePiece(move) == PAWN) & ((toRank == 1) | (toRank == 6));
 }
 
 // Same position with the same side to move since the last irreversible move.
