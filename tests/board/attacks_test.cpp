@@ -146,11 +146,7 @@ TEST(MoveValidity, AcceptsExactlyTheGeneratedWords) {
                 for (Move m : pool)
                     ASSERT_EQ(walk.isPseudoLegal(m), generated.count(m) ? 1 : 0)
                         << fen << " ply " << ply << " move " << std::hex << m;
-                ScoredMove legal[MAX_MOVES];
-                const int32_t k = generateLegalMoves(walk, legal, isInCheck(walk));
-                if (k == 0) break;
-                UndoRecord undo;
-                walk.doMove(legal[rng() % uint32_t(k)].move, undo);
+                if (!playRandomLegalMove(walk, rng)) break;
             }
         }
     }
@@ -308,11 +304,7 @@ TEST(StaticExchange, AgreesWithThePlainSwapAlongRandomGames) {
                 ASSERT_EQ(p.see(move), plainSee(p, move)) << fenOf(p) << " " << std::hex << move;
                 ++compared;
             }
-            ScoredMove legal[MAX_MOVES];
-            const int32_t k = generateLegalMoves(p, legal, isInCheck(p));
-            if (k == 0) break;
-            UndoRecord undo;
-            p.doMove(legal[rng() % uint32_t(k)].move, undo);
+            if (!playRandomLegalMove(p, rng)) break;
         }
     }
     EXPECT_GT(compared, 3000);

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "board/movegen.h"
+#include "board/board_helpers.h"
 #include "eval_fixture.h"
 #include "search/evalcache.h"
 #include "search/limits.h"
@@ -48,11 +48,7 @@ TEST(EvalCache, ScoresEqualFreshEvaluations) {
                 ASSERT_EQ(cached.evaluate(again), fresh.evaluate(again)) << setting.elo << " " << setting.limited;
                 ++evaluations;
             }
-            ScoredMove legal[MAX_MOVES];
-            const int32_t count = generateLegalMoves(pos, legal, isInCheck(pos));
-            if (count == 0) break;
-            UndoRecord undo;
-            pos.doMove(legal[rng() % uint32_t(count)].move, undo);
+            if (!playRandomLegalMove(pos, rng)) break;
         }
     }
     strengthElo = savedElo;
