@@ -14,6 +14,9 @@ inline constexpr int32_t LINE_BUFFER_SIZE = 4096;
 // Version text shown in the banner and the protocol identification.
 inline constexpr const char* ENGINE_VERSION = "1.9.2";
 
+// Search time per position of the best-move test suite when none (or a negative one) is given.
+inline constexpr double TEST_SUITE_DEFAULT_SECONDS = 5.0;
+
 class ProtocolHost {
 public:
     Engine* engine = nullptr;
@@ -60,4 +63,9 @@ public:
     void perft(int32_t depth);
     void perftd(int32_t depth);
     void divide(int32_t depth);
+    // Best-move test suite with `seconds` per position (a negative time gives 5 s), and the
+    // perft suite at `depth` (1..PERFT_MAX_DEPTH). Each initialises the engine, runs, and
+    // clears it; false when the file cannot be opened (or the depth is out of range).
+    bool runTestSuite(const char* fileName, double seconds);
+    bool runPerftSuite(const char* fileName, int32_t depth);
 };

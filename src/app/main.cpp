@@ -21,6 +21,12 @@ constexpr const char* WORD_SIZE = "32 bits";
 // Sentinel of runCommandLine: no tool ran, go on to the protocol mode.
 constexpr int PROTOCOL_MODE = -1;
 
+// Depth of the perft suite when the command line gives none.
+constexpr int32_t PERFT_SUITE_DEFAULT_DEPTH = 1;
+
+// Fixed time per move of a file tool's engine: none of those tools searches, the limits just stay sane.
+constexpr int32_t FILE_TOOL_TIME_PER_MOVE = 10000000;
+
 bool configFileExists() {
     std::FILE* file = std::fopen(CONFIG_FILE_NAME, "r");
     if (!file) return false;
@@ -42,6 +48,9 @@ void printHelp() {
     std::printf("Built on %s at %s\n\n", __DATE__, __TIME__);
     std::puts("Mirelt -testsuite <filename.epd> <time>");
     std::puts("Mirelt -perftsuite <filename.epd> <depth>");
+    std::puts("Mirelt -evalsuite <filename.epd>");
+    std::puts("Mirelt -checkfensuite <filename.epd>");
+    std::puts("Mirelt -testsee <filename.epd>");
     std::puts("Mirelt -perft <depth>");
     std::puts("Mirelt -perft <depth> -fen \"<fen-string>\"");
     std::puts("Mirelt -perftd <depth>");
@@ -71,6 +80,54 @@ void shutdown(ProtocolHost& host, bool orderly) {
     logger.close();
 }
 
+// A refused depth: one line on standard error, exit status 1.
+int refuseDepth(ProtocolHost& host, const char* option, const char* text) {
+    std::fprintf(stderr, "%s: depth '%s' is not a number from 1 to %d\n", option, text, PERFT_MAX_DEPTH);
+    shutdown(host, false);
+    return 1;
+}
+
+// The end of a suite tool: a file that could not be opened is reported like a refused argument.
+int finishSuiteTool(ProtocolHost& host, char** argv, bool opened) {
+    if (!opened) {
+        std::fprintf(stderr, "%s: cannot open file '%s'\n", argv[1], argv[2]);
+        shutdown(host, false);
+        return 1;
+    }
+    shutdown(host, true);
+    return 0;
+}
+
+// "-testsuite": file, optionally the seconds per position.
+int runTestSuiteTool(ProtocolHost& host, int argc, char** argv) {
+    if (argc != 3 && argc != 4) return PROTOCOL_MODE;
+    const double seconds = argc == 4 ? std::strtod(argv[3], nullptr) : TEST_SUITE_DEFAULT_SECONDS;
+    return finishSuiteTool(host, argv, host.runTestSuite(argv[2], seconds));
+}
+
+// "-perftsuite": file, optionally the depth.
+int runPerftSuiteTool(ProtocolHost& host, int argc, char** argv) {
+    if (argc != 3 && argc != 4) return PROTOCOL_MODE;
+    const int32_t depth = argc == 4 ? parseInt32(argv[3]) : PERFT_SUITE_DEFAULT_DEPTH;
+    if (!isValidPerftDepth(depth)) return refuseDepth(host, argv[1], argv[3]);
+    return finishSuiteTool(host, argv, host.runPerftSuite(argv[2], depth));
+}
+
+using SuiteWorker = bool (Perft::*)(const char*);
+
+// "-evalsuite", "-checkfensuite", "-testsee": the file alone, on an engine set to fixed time.
+int runFileTool(ProtocolHost& host, SuiteWorker worker, int argc, char** argv) {
+    if (argc != 3) return PROTOCOL_MODE;
+    Engine& engine = *host.engine;
+    engine.init(host.Hash);
+    engine.newGame();
+    engine.limits.mode = MODE_MOVE_TIME;
+    engine.limits.timePerMove = FILE_TOOL_TIME_PER_MOVE;
+    const bool opened = (engine.perft.*worker)(argv[2]);
+    engine.clear();
+    return finishSuiteTool(host, argv, opened);
+}
+
 using PerftCommand = void (ProtocolHost::*)(int32_t);
 
 // "-perft", "-perftd", "-divide": depth, optionally "-fen" and a position.
@@ -78,11 +135,7 @@ int runPerftTool(ProtocolHost& host, PerftCommand command, int argc, char** argv
     const bool withFen = argc == 5 && std::strcmp(argv[3], "-fen") == 0;
     if (argc != 3 && !withFen) return PROTOCOL_MODE;
     const int32_t depth = parseInt32(argv[2]);
-    if (!isValidPerftDepth(depth)) {
-        std::fprintf(stderr, "%s: depth '%s' is not a number from 1 to %d\n", argv[1], argv[2], PERFT_MAX_DEPTH);
-        shutdown(host, false);
-        return 1;
-    }
+    if (!isValidPerftDepth(depth)) return refuseDepth(host, argv[1], argv[2]);
     host.engine->init(host.Hash);
     host.engine->newGame();
     host.bestMoveOwed = 0;
@@ -106,14 +159,16 @@ int runCommandLine(ProtocolHost& host, int argc, char** argv) {
         shutdown(host, true);
         return 0;
     }
+    if (std::strcmp(option, "-testsuite") == 0) return runTestSuiteTool(host, argc, argv);
+    if (std::strcmp(option, "-perftsuite") == 0) return runPerftSuiteTool(host, argc, argv);
+    if (std::strcmp(option, "-evalsuite") == 0) return runFileTool(host, &Perft::evalSuite, argc, argv);
+    if (std::strcmp(option, "-checkfensuite") == 0) return runFileTool(host, &Perft::checkFenSuite, argc, argv);
+    if (std::strcmp(option, "-testsee") == 0) return runFileTool(host, &Perft::testSee, argc, argv);
     if (std::strcmp(option, "-perftd") == 0) return runPerftTool(host, &ProtocolHost::perftd, argc, argv);
     if (std::strcmp(option, "-perft") == 0) return runPerftTool(host, &ProtocolHost::perft, argc, argv);
     if (std::strcmp(option, "-divide") == 0) return runPerftTool(host, &ProtocolHost::divide, argc, argv);
-    // Tools that are not built yet start the protocol mode like a wrong argument count.
-    static const char* const laterTools[] = {"-testsuite", "-perftsuite", "-evalsuite", "-checkfensuite",
-                                             "-testsee",   "-buildbook"};
-    for (const char* tool : laterTools)
-        if (std::strcmp(option, tool) == 0) return PROTOCOL_MODE;
+    // The book builder is not built yet: it starts the protocol mode like a wrong argument count.
+    if (std::strcmp(option, "-buildbook") == 0) return PROTOCOL_MODE;
     logger.log(LOG_WARNING, "Unknown command line parameter '%s'", option);
     return PROTOCOL_MODE;
 }

@@ -9,21 +9,9 @@
 
 namespace {
 
-// A run too short to measure is timed as 16 ms so the speed stays finite.
-constexpr double ZERO_ELAPSED_US = 16000.0;
-
 double nowMicroseconds() {
     using namespace std::chrono;
     return double(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-// Count per time unit (scaledCount = count × units per second or millisecond), saturated.
-int32_t speedOf(uint64_t scaledCount, double elapsedUs) {
-    if (!(elapsedUs > 0.0)) elapsedUs = ZERO_ELAPSED_US;
-    const float speed = float(double(scaledCount) / elapsedUs);
-    if (!(speed >= 0.0f)) return 0;
-    if (speed >= 2147483647.0f) return INT32_MAX;
-    return int32_t(speed);
 }
 
 // The counters need an initialised engine; a bad depth is ignored rather than used as an index.
@@ -44,11 +32,6 @@ double timedCount(Perft& tool, Count count) {
     tool.releaseMoveStack();
     return elapsed;
 }
-
-struct ElapsedText {
-    char text[32];
-    explicit ElapsedText(double elapsedUs) { formatElapsed(elapsedUs, text, sizeof(text)); }
-};
 
 }  // namespace
 

@@ -4,6 +4,13 @@
 #include <cstdint>
 #include <cstdio>
 
+namespace {
+
+// Stand-in for a zero or unmeasurable elapsed time (one scheduler tick).
+constexpr double ZERO_ELAPSED_US = 16000.0;
+
+}  // namespace
+
 void formatElapsed(double microseconds, char* buffer, size_t size) {
     // Saturate before converting: negative, NaN or huge inputs must not be undefined behaviour.
     const double ms = std::floor(microseconds * 0.001);
@@ -17,4 +24,12 @@ void formatElapsed(double microseconds, char* buffer, size_t size) {
     const unsigned seconds = total % 60000u / 1000u;
     const unsigned millis = total % 1000u;
     std::snprintf(buffer, size, "%02u:%02u:%02u.%03u", hours, minutes, seconds, millis);
+}
+
+int32_t speedOf(uint64_t scaledCount, double elapsedUs) {
+    if (!(elapsedUs > 0.0)) elapsedUs = ZERO_ELAPSED_US;
+    const float speed = float(double(scaledCount) / elapsedUs);
+    if (!(speed >= 0.0f)) return 0;
+    if (speed >= 2147483647.0f) return INT32_MAX;
+    return int32_t(speed);
 }

@@ -44,6 +44,15 @@ struct Perft {
     uint64_t perftNodes(int32_t depth);
     // Adds leaves and the capture, e.p., promotion, castle, check and mate counts at `depth`.
     void run(int32_t depth);
+
+    // Suites over a file of positions, one per line, reporting on standard output; each
+    // returns false when the file cannot be opened. All but checkFenSuite need the engine
+    // initialised; testSuite searches under the engine's limits.
+    bool testSuite(const char* fileName);
+    bool perftSuite(const char* fileName, int32_t depth);
+    bool testSee(const char* fileName);
+    bool checkFenSuite(const char* fileName);
+    bool evalSuite(const char* fileName);
 };
 
 // Whether a requested perft depth fits the move stack.

@@ -87,14 +87,17 @@ TEST(Frame, UnknownFirstLineEndsAndLogsError) {
 TEST(Frame, HelpTextAndStatus) {
     auto run = runEngine({"-help"}, {});
     EXPECT_EQ(run.status, 0);
-    ASSERT_EQ(run.lines.size(), 12u);
+    ASSERT_EQ(run.lines.size(), 15u);
     EXPECT_EQ(run.lines[0], BANNER);
     EXPECT_TRUE(std::regex_match(run.lines[1], std::regex(R"(Built on [A-Z][a-z]{2} [ 123]\d \d{4} at \d\d:\d\d:\d\d)")))
         << run.lines[1];
     EXPECT_EQ(run.lines[2], "");
     EXPECT_EQ(run.lines[3], "Mirelt -testsuite <filename.epd> <time>");
-    EXPECT_EQ(run.lines[6], "Mirelt -perft <depth> -fen \"<fen-string>\"");
-    EXPECT_EQ(run.lines[11], "Mirelt -buildbook <file.pgn> <file.bin> <depth> <count>");
+    EXPECT_EQ(run.lines[5], "Mirelt -evalsuite <filename.epd>");
+    EXPECT_EQ(run.lines[6], "Mirelt -checkfensuite <filename.epd>");
+    EXPECT_EQ(run.lines[7], "Mirelt -testsee <filename.epd>");
+    EXPECT_EQ(run.lines[9], "Mirelt -perft <depth> -fen \"<fen-string>\"");
+    EXPECT_EQ(run.lines[14], "Mirelt -buildbook <file.pgn> <file.bin> <depth> <count>");
     // Extra arguments change nothing, and stdin is never read.
     auto extra = runEngine({"-help", "more", "args"}, {"quit"});
     EXPECT_EQ(extra.status, 0);
@@ -103,7 +106,8 @@ TEST(Frame, HelpTextAndStatus) {
 
 TEST(Frame, CommandLineFallsThroughToProtocolMode) {
     const std::vector<std::vector<std::string>> argumentSets = {
-        {"-perft"}, {"-perft", "3", "-fen"}, {"-divide", "2", "-pos", "8/8/8/8/8/8/8/K6k w - - 0 1"}, {"-bogus"}};
+        {"-perft"}, {"-perft", "3", "-fen"}, {"-divide", "2", "-pos", "8/8/8/8/8/8/8/K6k w - - 0 1"}, {"-bogus"},
+        {"-testsuite"}, {"-perftsuite", "a.epd", "1", "x"}, {"-evalsuite", "a.epd", "b.epd"}, {"-testsee"}};
     for (const auto& args : argumentSets) {
         auto run = runEngine(args, {"quit"}, config("[Engine]\nLogLevel=8\n"));
         EXPECT_EQ(run.status, 0) << args[0];

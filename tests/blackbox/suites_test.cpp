@@ -1,0 +1,157 @@
+// Command-line test suites: report texts, bad and odd input lines, missing files, and a
+// best-move suite on real positions scored against what the engine really plays.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "blackbox/harness.h"
+
+using blackbox::runEngine;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+const std::string START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
+const std::string KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -";
+const std::regex SEARCH_LINE(R"(^[ \d]*\d/\d+ *[ +-] \d\d:\d\d:\d\d\.\d{3} .*)");
+
+// The report without search lines, clock times as TIME and speeds as N.
+Lines report(const blackbox::RunResult& run) {
+    static const std::regex time(R"(\d\d:\d\d:\d\d\.\d{3})"), speed(R"(Speed( :)? \d+)");
+    Lines lines;
+    for (const std::string& line : run.lines)
+        if (!std::regex_match(line, SEARCH_LINE))
+            lines.push_back(std::regex_replace(std::regex_replace(line, time, "TIME"), speed, "Speed$1 N"));
+    return lines;
+}
+
+bool hasSanToken(const std::string& list, const std::string& san) {
+    std::istringstream tokens(list);
+    for (std::string token; tokens >> token;) {
+        const auto isMark = [](char c) { return std::string("+#!?").find(c) != std::string::npos; };
+        token.erase(std::remove_if(token.begin(), token.end(), isMark), token.end());
+        if (token == san) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(Suites, MissingFileEndsWithStatusOne) {
+    for (const char* tool : {"-testsuite", "-perftsuite", "-evalsuite", "-checkfensuite", "-testsee"}) {
+        const auto run = runEngine({tool, "missing.epd"}, {});
+        EXPECT_EQ(run.status, 1) << tool;
+        EXPECT_TRUE(run.lines.empty()) << tool;
+        EXPECT_NE(run.errorOutput.find("missing.epd"), std::string::npos) << tool;
+        EXPECT_EQ(std::count(run.errorOutput.begin(), run.errorOutput.end(), '\n'), 1) << run.errorOutput;
+    }
+}
+
+TEST(Suites, TestSuiteOnRealPositionsScoresWhatTheEnginePlays) {
+    const auto run = runEngine({"-testsuite", std::string(MIRELT_TEST_DATA) + "/suites/bestmove.epd", "0.2"}, {});
+    ASSERT_EQ(run.status, 0);
+    static const std::regex header(R"(^.* (bm|am) (.*); id (.*);$)"), result(R"(^result => '(.*)' : (ok|bad)$)");
+    int32_t positions = 0, good = 0, searchLines = 0;
+    std::string opcode, moves;
+    Lines badNames;
+    for (const std::string& line : run.lines) {
+        std::smatch match;
+        if (line == "Bad results : ") break;
+        if (std::regex_match(line, match, header)) {
+            opcode = match[1], moves = match[2];
+            badNames.push_back(match[3]);
+            searchLines = 0;
+        } else if (std::regex_match(line, SEARCH_LINE)) {
+            ++searchLines;
+        } else if (std::regex_match(line, match, result)) {
+            ++positions;
+            EXPECT_GT(searchLines, 0) << "search lines come before the verdict";
+            const bool named = hasSanToken(moves, match[1]);
+            EXPECT_EQ(match[2] == "ok", named == (opcode == "bm")) << line << " for " << moves;
+            if (match[2] == "ok") ++good, badNames.pop_back();
+        }
+    }
+    EXPECT_EQ(positions, 6);
+    const Lines lines = report(run);
+    const auto score = std::find(lines.begin(), lines.end(), "Score = " + std::to_string(good) + " / 6");
+    ASSERT_NE(score, lines.end());
+    ASSERT_EQ(lines.end() - score, 4 + std::ptrdiff_t(badNames.size()));
+    for (size_t i = 0; i < badNames.size(); ++i)
+        EXPECT_NE(score[4 + i].find("id \"" + badNames[i] + "\""), std::string::npos) << score[4 + i];
+}
+
+TEST(Suites, TestSuiteReportsLinesItCannotSearch) {
+    const std::string badFen = "bad fen bm e4; id \"bad\";";
+    const std::string stalemate = "7k/5Q2/6K1/8/8/8/8/8 b - - bm Kg8; id \"stalemate\";";
+    const auto run = runEngine({"-testsuite", "edge.epd", "0.1"}, {},
+                               {{"edge.epd", "\n" + badFen + "\r\nno opcode here\n" + stalemate + "\n"}});
+    EXPECT_EQ(run.status, 0);
+    const std::string rule(79, '-');
+    const Lines expected = {"Mirelt version 1.9.2", "", "Test suite : edge.epd", "", rule,
+        "bad fen  bm e4; id bad;", "", "ERROR : bad FEN !", rule, "7k/5Q2/6K1/8/8/8/8/8 b - -  bm Kg8; id stalemate;", "",
+        "no result !", "", "Time : TIME", "", "Total nodes = 0, Speed N", "", "Depth min = 1024, max = 0, average = 0",
+        "", "Score = 0 / 3", "", "Bad results : ", "", badFen, stalemate};
+    EXPECT_EQ(report(run), expected);
+    const auto empty = runEngine({"-testsuite", "empty.epd"}, {}, {{"empty.epd", "\n\r\n"}});
+    EXPECT_EQ(report(empty), (Lines{"Mirelt version 1.9.2", "", "Test suite : empty.epd", ""}));
+}
+
+TEST(Suites, PerftSuiteScoresConfirmedLines) {
+    std::string longLine = START + " 0 1 ;D1 20 ;D2 400";
+    while (longLine.size() < 1500) longLine += " ;D9 1";
+    const std::string file = START + " 0 1 ;D1 20 ;D2 400\n" + KIWIPETE + " 0 1 ;D1 48 ;D2 2039\r\n" + START +
+                             " 0 1 ;D2 401\nnot a fen ;D2 400\n" + START + " 0 1\n" + longLine + "\n";
+    EXPECT_EQ(runEngine({"-perftsuite", "p.epd", "2"}, {}, {{"p.epd", file}}).lines, Lines{"score = 3 / 6"});
+    EXPECT_EQ(runEngine({"-perftsuite", "p.epd"}, {}, {{"p.epd", file}}).lines, Lines{"score = 3 / 6"});
+    EXPECT_EQ(runEngine({"-perftsuite", "p.epd", "3"}, {}, {{"p.epd", file}}).lines, Lines{"score = 0 / 6"});
+    EXPECT_EQ(runEngine({"-perftsuite", "p.epd"}, {}, {{"p.epd", ""}}).lines, Lines{"score = 0 / 0"});
+    for (const char* depth : {"0", "128", "x"}) {
+        const auto run = runEngine({"-perftsuite", "p.epd", depth}, {}, {{"p.epd", file}});
+        EXPECT_EQ(run.status, 1) << depth;
+        EXPECT_TRUE(run.lines.empty()) << depth;
+        EXPECT_NE(run.errorOutput.find("depth"), std::string::npos) << depth;
+    }
+}
+
+TEST(Suites, CheckFenSuiteListsInvalidLines) {
+    const std::string nine = "rnbqkbnr/ppppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+    const std::string shortRank = "rnbqkbn/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+    const std::string file = START + " 0 1\n" + nine + "\n" + START + "\r\n" + shortRank + "\n" + START + " bm e4;";
+    const auto run = runEngine({"-checkfensuite", "f.epd"}, {}, {{"f.epd", file}});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.lines, (Lines{"Check FEN suite : 'f.epd'", "Invalid FEN String : '" + nine + "'",
+                                "Invalid FEN String : '" + shortRank + "'", "Checked 3 / 5 valid FEN string"}));
+}
+
+TEST(Suites, EvalSuitePrintsEachAcceptedPosition) {
+    const std::string white = "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", black = "4k3/4p3/8/8/8/8/8/4K3 b - - 0 1";
+    const auto run = runEngine({"-evalsuite", "e.epd"}, {}, {{"e.epd", white + "\nnot a position\n" + black + "\r\n"}});
+    EXPECT_EQ(run.status, 0);
+    const Lines lines = report(run);
+    ASSERT_EQ(lines.size(), 5u);
+    static const std::regex evalLine(R"(^(.*)  ; eval (-?\d+)$)");
+    std::smatch first, second;
+    ASSERT_TRUE(std::regex_match(lines[0], first, evalLine)) << lines[0];
+    ASSERT_TRUE(std::regex_match(lines[1], second, evalLine)) << lines[1];
+    EXPECT_EQ(first[1], white);
+    EXPECT_EQ(second[1], black);
+    // Colour-mirrored positions score alike for the side to move.
+    EXPECT_EQ(first[2], second[2]);
+    EXPECT_GT(std::stoi(first[2]), 0);
+    EXPECT_EQ(Lines(lines.begin() + 2, lines.end()), (Lines{"", "Time : TIME", "Speed : N eval/s"}));
+    const auto empty = runEngine({"-evalsuite", "e.epd"}, {}, {{"e.epd", ""}});
+    ASSERT_EQ(empty.lines.size(), 3u);
+    EXPECT_EQ(empty.lines[2], "Speed : 0 eval/s");
+}
+
+TEST(Suites, TestSeeCountsEveryBestMoveMark) {
+    const std::string file =
+        START + " bm e4; id \"start\";\n" + KIWIPETE + " bm Qxf6; c0 \"bm again\";\nno marks\nbad bm x\n";
+    const auto run = runEngine({"-testsee", "s.epd"}, {}, {{"s.epd", file}});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(report(run), (Lines{"Count positions = 3", "Count SEE = 116", "Time = TIME", "Speed : N SEE/s"}));
+}
