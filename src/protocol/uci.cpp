@@ -6,10 +6,11 @@
 
 #include "app/host.h"
 #include "app/numbers.h"
-#include "protocol/uci_text.h"
+#include "protocol/command_text.h"
+#include "protocol/engine_commands.h"
 #include "search/engine.h"
 
-using namespace ucitext;
+using namespace commandtext;
 
 void UciProtocol::attach() {
     listener.engine = engine;
@@ -62,13 +63,11 @@ int32_t UciProtocol::handleCommand(const char* line) {
     } else if (startsWith(line, "printBoard")) {
         engine->position.printBoard();
     } else if (startsWith(line, "eval")) {
-        commandEval();
+        sendEvaluation(*host, *engine);
     } else if (startsWith(line, "printHashKey")) {
-        host->sendLine("%016llx", static_cast<unsigned long long>(engine->position.key));
+        sendHashKey(*host, *engine);
     } else if (startsWith(line, "printFEN")) {
-        char fen[256];
-        engine->getFen(fen);
-        host->sendText(fen);
+        sendFen(*host, *engine);
     }
     return 1;
 }
@@ -192,16 +191,4 @@ void UciProtocol::commandUciNewGame() {
     resultHeld = 0;
 }
 
-int32_t UciProtocol::perftDepth(const char* line) const {
-    if (searchRunning()) return 0;
-    const char* blank = std::strchr(line, ' ');
-    if (blank == nullptr) return 0;
-    // The move stack holds one list per remaining ply.
-    int32_t depth = parseInt32(blank + 1);
-    return depth >= 1 && depth <= MAX_PLY - 1 ? depth : 0;
-}
-
-void UciProtocol::commandEval() {
-    int32_t score = engine->evaluator.lazyEvaluate(engine->position, -MATE_SCORE, MATE_SCORE);
-    host->sendLine("eval = %.2f", double(score) / 100.0);
-}
+int32_t UciProtocol::perftDepth(const char* line) const { return searchRunning() ? 0 : perftDepthOf(line); }

@@ -7,6 +7,7 @@
 #include "app/host.h"
 #include "app/input.h"
 #include "board/notation.h"
+#include "protocol/pv_text.h"
 #include "protocol/uci.h"
 #include "search/engine.h"
 
@@ -43,22 +44,15 @@ uint32_t uciNodesPerSecond(uint64_t nodes, double elapsedUs) {
 
 namespace {
 
-// Text of a principal variation; a PV never exceeds MAX_PLY moves.
-struct PvText {
-    char text[MAX_PLY * MOVE_TEXT_STRIDE + 1];
-
-    PvText(const Engine& engine, const Move* pv, int32_t length) {
-        if (length < 0 || pv == nullptr) length = 0;
-        if (length > MAX_PLY) length = MAX_PLY;
-        formatMoveList(engine.position, pv, length, text);
-    }
-};
+CastlingStyle uciCastling(const Engine& engine) {
+    return engine.position.chess960 ? CastlingStyle::KingTakesRook : CastlingStyle::KingDestination;
+}
 
 }  // namespace
 
 void UciListener::onPv(int32_t depth, int32_t score, const Move* pv, double elapsedUs,
                        int32_t pvLength, uint64_t nodes, int32_t seldepth, int32_t bound) {
-    PvText pvText(*engine, pv, pvLength);
+    PvText pvText(pv, pvLength, uciCastling(*engine));
     UciScore shown = uciScore(score);
     host->sendLine("info depth %d seldepth %d score %s %d %stime %d nodes %llu nps %u pv %s", depth,
                    seldepth, shown.kind, shown.value, boundText(bound), uciTimeMs(elapsedUs),
@@ -69,7 +63,7 @@ void UciListener::onPv(int32_t depth, int32_t score, const Move* pv, double elap
 void UciListener::onMultiPv(int32_t line, int32_t depth, int32_t score, double elapsedUs,
                             const Move* pv, int32_t pvLength, uint64_t nodes, int32_t seldepth,
                             int32_t bound) {
-    PvText pvText(*engine, pv, pvLength);
+    PvText pvText(pv, pvLength, uciCastling(*engine));
     UciScore shown = uciScore(score);
     host->sendLine(
         "info multipv %d depth %d seldepth %d score %s %d %stime %d nodes %llu nps %u pv %s", line,

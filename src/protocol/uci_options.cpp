@@ -3,10 +3,10 @@
 
 #include "app/host.h"
 #include "protocol/uci.h"
-#include "protocol/uci_text.h"
+#include "protocol/command_text.h"
 #include "search/engine.h"
 
-using namespace ucitext;
+using namespace commandtext;
 
 namespace {
 

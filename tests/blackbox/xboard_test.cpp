@@ -98,7 +98,9 @@ TEST(XboardConversation, ForceModeUndoRemoveAndSetboardKeepTheGuisGame) {
         xb.send(c.lines);
         EXPECT_EQ(xb.fen(), c.fen) << c.lines.back();
         EXPECT_EQ(xb.countLines("Illegal move", from), c.message ? 1u : 0u) << c.lines.back();
-        if (c.message) EXPECT_EQ(xb.countLines(c.message, from), 1u);
+        if (c.message) {
+            EXPECT_EQ(xb.countLines(c.message, from), 1u);
+        }
         EXPECT_EQ(xb.countLines("move ", from), 0u) << c.lines.back();
     }
 }
@@ -124,7 +126,9 @@ TEST(XboardConversation, GamesWithAndWithoutPonderingHaveOnlyLegalMovesInOrder) 
             moves += " " + move;
             std::vector<std::string> legal = referee.legalMoves(positionCommand(moves));
             if (legal.empty()) break;
-            if (c.ponder) ASSERT_FALSE(hint.empty()) << "no hint after" << moves;
+            if (c.ponder) {
+                ASSERT_FALSE(hint.empty()) << "no hint after" << moves;
+            }
             // Alternately the expected reply (a hit) and another move (a miss).
             std::string answer = legal[0] == hint ? legal.back() : legal[0];
             if (turn % 2 == 0 && !hint.empty()) answer = hint;
@@ -135,8 +139,11 @@ TEST(XboardConversation, GamesWithAndWithoutPonderingHaveOnlyLegalMovesInOrder) 
         ASSERT_TRUE(xb.sync(60));
         expectSameGame(xb, referee, moves);
         EXPECT_EQ(xb.countLines("Illegal"), 0u);
-        if (c.ponder) EXPECT_TRUE(hits > 0 && misses > 0);
-        else EXPECT_EQ(xb.countLines("Hint: "), 0u);
+        if (c.ponder) {
+            EXPECT_TRUE(hits > 0 && misses > 0);
+        } else {
+            EXPECT_EQ(xb.countLines("Hint: "), 0u);
+        }
     }
 }
 

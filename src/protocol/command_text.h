@@ -1,4 +1,4 @@
-// Small text helpers for reading protocol command lines.
+// Small text helpers for reading protocol command lines (UCI and XBoard).
 #pragma once
 
 #include <cstdint>
@@ -6,7 +6,7 @@
 
 #include "app/numbers.h"
 
-namespace ucitext {
+namespace commandtext {
 
 inline bool startsWith(const char* text, const char* prefix) {
     return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
@@ -44,4 +44,4 @@ inline int32_t millisecondsToMicroseconds(int32_t ms) {
     return us > INT32_MAX ? INT32_MAX : int32_t(us);
 }
 
-}  // namespace ucitext
+}  // namespace commandtext
