@@ -37,11 +37,14 @@ inline int32_t clampInt(int32_t value, int32_t low, int32_t high) {
     return value < low ? low : value > high ? high : value;
 }
 
-// Milliseconds to microseconds in 32 bits: negative gives 0, too large saturates.
-inline int32_t millisecondsToMicroseconds(int32_t ms) {
-    if (ms <= 0) return 0;
-    int64_t us = int64_t(ms) * 1000;
+// `count` units of `unitUs` microseconds in 32 bits: negative gives 0, too large saturates.
+inline int32_t saturatedMicroseconds(int32_t count, int32_t unitUs) {
+    if (count <= 0) return 0;
+    int64_t us = int64_t(count) * unitUs;
     return us > INT32_MAX ? INT32_MAX : int32_t(us);
 }
+
+inline int32_t millisecondsToMicroseconds(int32_t ms) { return saturatedMicroseconds(ms, 1000); }
+inline int32_t secondsToMicroseconds(int32_t seconds) { return saturatedMicroseconds(seconds, 1000000); }
 
 }  // namespace commandtext
