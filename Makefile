@@ -37,8 +37,8 @@ arm: deps-arm
 	  -DCMAKE_BUILD_TYPE=Release -DMIRELT_TESTS=OFF >/dev/null
 	cmake -S . -B build/arm/v6 -DCMAKE_TOOLCHAIN_FILE=$(ROOT)/cmake/armv6-toolchain.cmake \
 	  -DCMAKE_BUILD_TYPE=Release -DMIRELT_TESTS=OFF >/dev/null
-	cmake --build build/arm/v7 -j $(JOBS) --target mirelt
-	cmake --build build/arm/v6 -j $(JOBS) --target mirelt
+	cmake --build build/arm/v7 -j $(JOBS) --target mirelt bench_search
+	cmake --build build/arm/v6 -j $(JOBS) --target mirelt bench_search
 	cp build/arm/v7/mirelt $(ARMV7)
 	cp build/arm/v6/mirelt $(ARMV6)
 
@@ -47,7 +47,8 @@ run: release
 
 # Unit and black-box tests on the sanitizer build, black-box tests and games inside the real
 # xboard GUI on the optimised build, then the black-box tests on both ARM builds under
-# emulation, and a transcript comparison of all builds.
+# emulation, and a transcript comparison of all builds. Every build must also give the
+# recorded search node signature (scripts/check-signature).
 test: test-unit test-release test-arm
 
 test-unit: asan
@@ -55,6 +56,7 @@ test-unit: asan
 
 test-release: release asan deps-gui
 	cd build/asan && MIRELT_ENGINE="$(ROOT)/build/release/mirelt" ctest -L 'blackbox|gui' --output-on-failure -j $(JOBS)
+	scripts/check-signature build/release/bench_search
 
 test-arm: arm asan release
 	cd build/asan && MIRELT_ENGINE="$(QEMU_ARMV7)" MIRELT_TIMEOUT_SCALE=$(ARM_TIMEOUT_SCALE) \
@@ -62,6 +64,8 @@ test-arm: arm asan release
 	cd build/asan && MIRELT_ENGINE="$(QEMU_ARMV6)" MIRELT_TIMEOUT_SCALE=$(ARM_TIMEOUT_SCALE) \
 	  ctest -L blackbox -E '$(ARM_EXCLUDE)' --output-on-failure -j $(JOBS)
 	scripts/compare-builds build/release/mirelt "$(QEMU_ARMV7)" "$(QEMU_ARMV6)"
+	scripts/check-signature "qemu-arm -cpu cortex-a7 build/arm/v7/bench_search" \
+	  "qemu-arm -cpu arm1176 build/arm/v6/bench_search"
 
 clean:
 	rm -rf build

@@ -29,8 +29,8 @@ void collect(Position& pos, int32_t depth, std::vector<Position>& out) {
     const int32_t count = generateMoves(pos, list, isInCheck(pos));
     for (int32_t i = 0; i < count; ++i) {
         UndoRecord undo;
-        pos.doMove(list[i].move, undo);
-        if (!pos.isSquareAttacked(pos.kingSquare[pos.otherSide], pos.sideToMove)) collect(pos, depth - 1, out);
+        if (!pos.doMoveIfLegal(list[i].move, undo)) continue;
+        collect(pos, depth - 1, out);
         pos.undoMove(list[i].move, undo);
     }
 }

@@ -1,20 +1,17 @@
 #include "app/config.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "app/host.h"
 #include "app/numbers.h"
+#include "search/limits.h"
+#include "search/tt.h"
 
 namespace {
 
 constexpr int32_t CONFIG_LINE_SIZE = 1024;
-constexpr int32_t MIN_HASH_MB = 1;
-constexpr int32_t MAX_HASH_MB = 2048;
-constexpr int32_t MIN_ELO = 1000;
-constexpr int32_t MAX_ELO = 2600;
-
-int32_t clampInt(int32_t value, int32_t low, int32_t high) { return value < low ? low : value > high ? high : value; }
 
 // Cuts at the first control character or non-ASCII byte (line ends, tabs, UTF-8 alike).
 void cutAtFirstOddByte(char* line) {
@@ -63,12 +60,12 @@ int32_t readConfigInt(const char* key, int32_t& out, const char* path) {
 
 void readHostConfiguration(ProtocolHost& host, const char* path) {
     readConfigInt("Hash", host.Hash, path);
-    host.Hash = clampInt(host.Hash, MIN_HASH_MB, MAX_HASH_MB);
+    host.Hash = std::clamp(host.Hash, HASH_MIN_MB, HASH_MAX_MB);
     readConfigInt("Book", host.Book, path);
     readConfigString("BookFile", host.BookFile, path);
     readConfigInt("UseStrength", host.UseStrength, path);
     readConfigInt("StrengthELO", host.StrengthELO, path);
-    host.StrengthELO = clampInt(host.StrengthELO, MIN_ELO, MAX_ELO);
+    host.StrengthELO = std::clamp(host.StrengthELO, STRENGTH_ELO_MIN, STRENGTH_ELO_MAX);
     readConfigInt("LogLevel", host.LogLevel, path);
     readConfigInt("LogFormat", host.LogFormat, path);
     readConfigInt("LogPID", host.LogPID, path);

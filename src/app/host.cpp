@@ -25,7 +25,6 @@ void writeLine(const char* text, size_t length) {
 int32_t ProtocolHost::selectProtocol(int32_t type) {
     delete protocol;
     protocol = nullptr;
-    protocolType = type;
     if (type == 1) {
         logger.log(LOG_INFO, "using protocol UCI");
         protocol = new UciProtocol(engine, this);
@@ -74,12 +73,24 @@ void ProtocolHost::sendText(const char* text) {
     writeLine(text, std::strlen(text));
 }
 
+void ProtocolHost::newGame() {
+    engine->newGame();
+    bestMoveOwed = false;
+    newGamePending = false;
+    // Engine::newGame has set the engine's own count.
+    movesToGo = movesPerSession = MOVES_PER_SESSION;
+}
+
+void ProtocolHost::setPonderEnabled(bool on) {
+    engine->setPonderEnabled(on);
+    ponderEnabled = engine->limits.ponderEnabled;
+}
+
 int32_t ProtocolHost::handleInputLine(const std::string& text) {
-    if (line) std::snprintf(line, LINE_BUFFER_SIZE, "%s", text.c_str());
     logger.log(LOG_GUI, "<< %s", text.c_str());
     if (text.empty() || !protocol) return 1;
     // Read the front end anew: the console replaces itself on "uci" and "xboard".
     int32_t result = protocol->handleCommand(text.c_str());
-    if (result == 0) quit = 1;
+    if (result == 0) quit = true;
     return result;
 }

@@ -21,15 +21,18 @@ class ProtocolHost {
 public:
     Engine* engine = nullptr;
     Protocol* protocol = nullptr;
-    char* line = nullptr;
-    int32_t protocolType = 0;
-    uint8_t quit = 0;
-    int32_t bestMoveOwed = 0;
-    int32_t ponderEnabled = 0;
-    int32_t pondering = 0;
+    bool quit = false;
+    // UCI: a "bestmove" line is owed for a "go infinite" search.
+    bool bestMoveOwed = false;
+    // Ponder state: the engine's SearchLimits fields of the same names are the truth; these
+    // three are only ever copied from engine->limits (setPonderEnabled for the switch; the
+    // XBoard front end takes `pondering` and the expected reply `ponderMove` from the engine).
+    bool ponderEnabled = false;
+    bool pondering = false;
     int32_t movesToGo = 0;
     int32_t movesPerSession = 0;
-    int32_t newGamePending = 0;
+    // A new game was asked for during a search; it starts when the search has ended.
+    bool newGamePending = false;
     Move ponderMove = noMove;
     int32_t Hash = 32;
     int32_t Book = 0;
@@ -53,11 +56,18 @@ public:
     void sendText(const char* text);
 
     // Handles one input line as the read loop does: logs it as "<< ...", hands a non-empty
-    // line to the current front end and sets `quit` when that returns 0. The text is passed
-    // from `text` itself (a line of any length stays whole); `line` receives a copy cut to
-    // LINE_BUFFER_SIZE - 1 characters. Returns the handler's result (1 for an empty line).
-    // Front ends call it for lines read during a search.
+    // line (of any length) to the current front end and sets `quit` when that returns 0.
+    // Returns the handler's result (1 for an empty line). Front ends call it for lines read
+    // during a search.
     int32_t handleInputLine(const std::string& text);
+
+    // A new game: the engine's (Engine::newGame) and the front ends' state of one: no answer
+    // owed, no new game pending, 40 moves to the time control.
+    void newGame();
+
+    // Switches pondering on or off in the engine (Engine::setPonderEnabled) and copies the
+    // switch into `ponderEnabled`.
+    void setPonderEnabled(bool on);
 
     // Tool commands, reached from the command line and the protocols.
     void perft(int32_t depth);

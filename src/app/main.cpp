@@ -6,11 +6,12 @@
 
 #include "app/config.h"
 #include "app/host.h"
-#include "app/input.h"
 #include "app/logger.h"
 #include "app/numbers.h"
+#include "book/book_builder.h"
 #include "protocol/protocol.h"
 #include "search/engine.h"
+#include "search/input.h"
 #include "search/limits.h"
 #include "tools/perft.h"
 
@@ -26,6 +27,9 @@ constexpr int32_t PERFT_SUITE_DEFAULT_DEPTH = 1;
 
 // Fixed time per move of a file tool's engine: none of those tools searches, the limits just stay sane.
 constexpr int32_t FILE_TOOL_TIME_PER_MOVE = 10000000;
+
+// Hash size for the book builder's engine set-up; it searches nothing, so the size is fixed.
+constexpr int32_t BOOK_BUILD_HASH_MB = 32;
 
 bool configFileExists() {
     std::FILE* file = std::fopen(CONFIG_FILE_NAME, "r");
@@ -62,18 +66,13 @@ void printHelp() {
 
 // Releases the engine and the front end; `orderly` adds "End." to the log.
 void shutdown(ProtocolHost& host, bool orderly) {
-    host.ponderEnabled = 0;
     if (host.engine) {
-        host.engine->limits.ponderEnabled = 0;
-        host.engine->limits.pondering = 0;
-        host.engine->limits.ponderMove = noMove;
-        if (host.engine->searching) host.engine->stopReason = STOP_ABORTED;
+        // Pondering off and a running search aborted, as the engine's clear does too.
+        host.setPonderEnabled(false);
         host.engine->clear();
     }
     delete host.protocol;
     host.protocol = nullptr;
-    delete[] host.line;
-    host.line = nullptr;
     delete host.engine;
     host.engine = nullptr;
     if (orderly) logger.log(LOG_INFO, "End.");
@@ -120,7 +119,7 @@ int runFileTool(ProtocolHost& host, SuiteWorker worker, int argc, char** argv) {
     if (argc != 3) return PROTOCOL_MODE;
     Engine& engine = *host.engine;
     engine.init(host.Hash);
-    engine.newGame();
+    host.newGame();
     engine.limits.mode = MODE_MOVE_TIME;
     engine.limits.timePerMove = FILE_TOOL_TIME_PER_MOVE;
     const bool opened = (engine.perft.*worker)(argv[2]);
@@ -137,8 +136,7 @@ int runPerftTool(ProtocolHost& host, PerftCommand command, int argc, char** argv
     const int32_t depth = parseInt32(argv[2]);
     if (!isValidPerftDepth(depth)) return refuseDepth(host, argv[1], argv[2]);
     host.engine->init(host.Hash);
-    host.engine->newGame();
-    host.bestMoveOwed = 0;
+    host.newGame();
     if (withFen && !host.engine->setFen(argv[4])) {
         std::puts("Bad FEN string !");
         std::fprintf(stderr, "%s: FEN position rejected: %s\n", argv[1], argv[4]);
@@ -147,6 +145,27 @@ int runPerftTool(ProtocolHost& host, PerftCommand command, int argc, char** argv
     }
     (host.*command)(depth);
     host.engine->clear();
+    shutdown(host, true);
+    return 0;
+}
+
+// "-buildbook": PGN file, book file, depth in plies, minimum number of games per line.
+int runBookBuilder(ProtocolHost& host, int argc, char** argv) {
+    if (argc != 6) return PROTOCOL_MODE;
+    const int32_t depth = parseInt32(argv[4]);
+    if (!isValidBookDepth(depth)) {
+        std::fprintf(stderr, "%s: depth '%s' is not a number from 1 to %d\n", argv[1], argv[4], BOOK_BUILD_MAX_DEPTH);
+        shutdown(host, false);
+        return 1;
+    }
+    host.engine->init(BOOK_BUILD_HASH_MB);
+    host.newGame();
+    const BookBuildResult result = host.engine->perft.buildBookFromPgn(argv[2], argv[3], depth, parseInt32(argv[5]));
+    if (result != BookBuildResult::Built) {
+        std::fprintf(stderr, "%s: %s\n", argv[1], describeBookBuildFailure(result, argv[2], argv[3]).c_str());
+        shutdown(host, false);
+        return 1;
+    }
     shutdown(host, true);
     return 0;
 }
@@ -167,8 +186,7 @@ int runCommandLine(ProtocolHost& host, int argc, char** argv) {
     if (std::strcmp(option, "-perftd") == 0) return runPerftTool(host, &ProtocolHost::perftd, argc, argv);
     if (std::strcmp(option, "-perft") == 0) return runPerftTool(host, &ProtocolHost::perft, argc, argv);
     if (std::strcmp(option, "-divide") == 0) return runPerftTool(host, &ProtocolHost::divide, argc, argv);
-    // The book builder is not built yet: it starts the protocol mode like a wrong argument count.
-    if (std::strcmp(option, "-buildbook") == 0) return PROTOCOL_MODE;
+    if (std::strcmp(option, "-buildbook") == 0) return runBookBuilder(host, argc, argv);
     logger.log(LOG_WARNING, "Unknown command line parameter '%s'", option);
     return PROTOCOL_MODE;
 }
@@ -201,14 +219,13 @@ int main(int argc, char** argv) {
     strengthElo = 2600;
     strengthLimited = 0;
     host.selectProtocol(0);
-    host.quit = 0;
+    host.quit = false;
 
     if (argc > 1) {
         const int status = runCommandLine(host, argc, argv);
         if (status != PROTOCOL_MODE) return status;
     }
 
-    host.line = new char[LINE_BUFFER_SIZE]();
     std::setvbuf(stdin, nullptr, _IONBF, 0);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     host.sendLine("Mirelt %s (%s) by Orlen Vastrade", ENGINE_VERSION, host.wordSize);

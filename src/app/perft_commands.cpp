@@ -1,18 +1,10 @@
-#include <chrono>
-#include <cmath>
-
+// The perft, detailed perft and divide commands: timing and the report lines.
 #include "app/host.h"
-#include "board/movegen.h"
-#include "board/notation.h"
 #include "search/engine.h"
+#include "search/timecontrol.h"
 #include "tools/elapsed.h"
 
 namespace {
-
-double nowMicroseconds() {
-    using namespace std::chrono;
-    return double(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
-}
 
 // The counters need an initialised engine; a bad depth is ignored rather than used as an index.
 Perft* readyPerft(Engine* engine, int32_t depth) {
@@ -26,9 +18,9 @@ Perft* readyPerft(Engine* engine, int32_t depth) {
 template <class Count>
 double timedCount(Perft& tool, Count count) {
     tool.allocateMoveStack();
-    const double start = nowMicroseconds();
+    const uint64_t start = monotonicMicros();
     count();
-    const double elapsed = nowMicroseconds() - start;
+    const double elapsed = double(monotonicMicros() - start);
     tool.releaseMoveStack();
     return elapsed;
 }
@@ -67,25 +59,7 @@ void ProtocolHost::perftd(int32_t depth) {
 void ProtocolHost::divide(int32_t depth) {
     Perft* tool = readyPerft(engine, depth);
     if (tool == nullptr) return;
-    const double start = nowMicroseconds();
-    tool->divideResults.reset(new DivideResult[DIVIDE_MAX_RESULTS]());
-    tool->allocateMoveStack();
-    tool->divideCount = 0;
-    Position& position = *tool->position;
-    MoveList& list = tool->moveStack[depth];
-    list.count = generateMoves(position, list.entries, isInCheck(position), MAX_MOVES);
-    for (int32_t i = 0; i < list.count && tool->divideCount < DIVIDE_MAX_RESULTS; i++) {
-        const Move move = list.entries[i].move;
-        UndoRecord undo;
-        position.doMove(move, undo);
-        if (!position.isSquareAttacked(position.kingSquare[position.otherSide], position.sideToMove)) {
-            DivideResult& result = tool->divideResults[tool->divideCount++];
-            result.count = depth <= 1 ? 1 : tool->perftNodes(depth - 1);
-            moveToLongAlgebraic(move, result.moveText);
-        }
-        position.undoMove(move, undo);
-    }
-    const double elapsed = nowMicroseconds() - start;
+    const double elapsed = timedCount(*tool, [&] { tool->divide(depth); });
     uint64_t total = 0;
     for (int32_t i = 0; i < tool->divideCount; i++) {
         const DivideResult& result = tool->divideResults[i];
@@ -95,6 +69,5 @@ void ProtocolHost::divide(int32_t depth) {
     sendLine("\n     total : %llu", (unsigned long long)total);
     sendLine("\nTime = %s", ElapsedText(elapsed).text);
     sendLine("Speed = %d", speedOf(total * 1000000ull, elapsed));
-    tool->releaseMoveStack();
     tool->divideResults.reset();
 }

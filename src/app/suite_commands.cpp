@@ -19,8 +19,7 @@ int32_t timePerPosition(double seconds) {
 
 bool ProtocolHost::runTestSuite(const char* fileName, double seconds) {
     engine->init(Hash);
-    engine->newGame();
-    bestMoveOwed = 0;
+    newGame();
     engine->limits.mode = MODE_MOVE_TIME;
     engine->limits.timePerMove = timePerPosition(seconds);
     const bool opened = engine->perft.testSuite(fileName);
@@ -31,8 +30,7 @@ bool ProtocolHost::runTestSuite(const char* fileName, double seconds) {
 bool ProtocolHost::runPerftSuite(const char* fileName, int32_t depth) {
     if (!isValidPerftDepth(depth)) return false;
     engine->init(Hash);
-    engine->newGame();
-    bestMoveOwed = 0;
+    newGame();
     const bool opened = engine->perft.perftSuite(fileName, depth);
     engine->clear();
     return opened;

@@ -1,43 +1,73 @@
-// Process-wide attack tables, built once by initAttackTables() and only read afterwards.
+// Attack tables and sliding-piece lookup. Every table is fixed: the small ones are computed at
+// compile time, the two slider tables once by initAttackTables().
 #pragma once
 
+#include <array>
 #include <cstdint>
 
+#include "board/magics.h"
 #include "board/types.h"
 
-extern Bitboard squareBB[64];
-extern Bitboard squareBBInverse[64];
-extern Bitboard pawnAttacks[2][64];
-extern Bitboard knightAttacks[64];
-extern Bitboard kingAttacks[64];
-extern Bitboard diagonalMask[64];
-extern Bitboard antiDiagonalMask[64];
-extern Bitboard betweenBB[64][64];
+// The set holding only `square`.
+inline constexpr auto squareBB = [] {
+    std::array<Bitboard, 64> sets{};
+    for (int32_t sq = 0; sq < 64; ++sq) sets[sq] = Bitboard(1) << sq;
+    return sets;
+}();
+
+inline constexpr Bitboard fileMask[8] = {
+    0x0101010101010101ULL << 0, 0x0101010101010101ULL << 1, 0x0101010101010101ULL << 2,
+    0x0101010101010101ULL << 3, 0x0101010101010101ULL << 4, 0x0101010101010101ULL << 5,
+    0x0101010101010101ULL << 6, 0x0101010101010101ULL << 7,
+};
+inline constexpr Bitboard rankMask[8] = {
+    0xFFULL << 0,  0xFFULL << 8,  0xFFULL << 16, 0xFFULL << 24,
+    0xFFULL << 32, 0xFFULL << 40, 0xFFULL << 48, 0xFFULL << 56,
+};
+
+// Step attacks, the two diagonal lines through a square and the squares strictly between two
+// squares on a common line (0 when they share none); built at compile time in attacks.cpp.
+struct StepAttackTables {
+    Bitboard pawn[2][64];
+    Bitboard knight[64];
+    Bitboard king[64];
+    Bitboard diagonal[64];
+    Bitboard antiDiagonal[64];
+    Bitboard between[64][64];
+};
+extern const StepAttackTables stepAttackTables;
+
+// Constant references: each lookup is a direct load from the table.
+inline constexpr const Bitboard (&pawnAttacks)[2][64] = stepAttackTables.pawn;
+inline constexpr const Bitboard (&knightAttacks)[64] = stepAttackTables.knight;
+inline constexpr const Bitboard (&kingAttacks)[64] = stepAttackTables.king;
+inline constexpr const Bitboard (&diagonalMask)[64] = stepAttackTables.diagonal;
+inline constexpr const Bitboard (&antiDiagonalMask)[64] = stepAttackTables.antiDiagonal;
+inline constexpr const Bitboard (&betweenBB)[64][64] = stepAttackTables.between;
+
+// Squares attacked by a whole set of pawns of `colour`.
+inline Bitboard pawnAttackSet(int32_t colour, Bitboard pawns) {
+    const Bitboard notFileA = ~fileMask[0], notFileH = ~fileMask[7];
+    if (colour == WHITE) return ((pawns & notFileA) << 7) | ((pawns & notFileH) << 9);
+    return ((pawns & notFileA) >> 9) | ((pawns & notFileH) >> 7);
+}
+
+// Slider attack sets by square and magic index; zero until initAttackTables() has run.
 extern Bitboard bishopAttackTable[5248];
 extern Bitboard rookAttackTable[102400];
-extern int32_t bishopAttackBase[64];
-extern int32_t rookAttackBase[64];
 
-extern const Bitboard fileMask[8];
-extern const Bitboard rankMask[8];
-extern const Bitboard bishopMagicMask[64];
-extern const Bitboard rookMagicMask[64];
-extern const int32_t bishopShift[64];
-extern const int32_t rookShift[64];
-extern const uint64_t bishopMagic[64];
-extern const uint64_t rookMagic[64];
-
+// Fills the slider tables; only the first call does the work.
 void initAttackTables();
 
 // Split 32-bit magic multiply: two 32x32 products, XORed, then shifted.
-inline uint32_t magicIndex(Bitboard occupancy, Bitboard mask, uint64_t magic, int32_t shift) {
+constexpr uint32_t magicIndex(Bitboard occupancy, Bitboard mask, uint64_t magic, int32_t shift) {
     const Bitboard occ = occupancy & mask;
     const uint32_t product = uint32_t(occ) * uint32_t(magic) ^ uint32_t(occ >> 32) * uint32_t(magic >> 32);
     return product >> shift;
 }
 
 // One square's lookup data packed together, so a slider lookup touches one cache line
-// besides the attack set itself; filled by initAttackTables from the tables above.
+// besides the attack set itself. Fixed at compile time (it points into the slider tables).
 struct MagicEntry {
     const Bitboard* attacks;
     Bitboard mask;
@@ -45,8 +75,8 @@ struct MagicEntry {
     uint32_t magicHigh;
     int32_t shift;
 };
-extern MagicEntry bishopMagicEntries[64];
-extern MagicEntry rookMagicEntries[64];
+extern const std::array<MagicEntry, 64> bishopMagicEntries;
+extern const std::array<MagicEntry, 64> rookMagicEntries;
 
 inline Bitboard magicLookup(const MagicEntry& entry, Bitboard occupancy) {
     const Bitboard occ = occupancy & entry.mask;

@@ -4,11 +4,11 @@
 #include <bit>
 #include <cstdio>
 
+#include "board/attacks.h"
 #include "board/zobrist.h"
 
 namespace {
 
-constexpr Bitboard bit(int32_t square) { return 1ULL << square; }
 
 // Piece code by character: +type for White, -type for Black, 0 for anything else.
 int32_t fenPieceCode(unsigned char c) {
@@ -39,7 +39,7 @@ struct FenFields {
     int32_t kingSquare[2] = {-1, -1};
     int32_t side = WHITE;
     uint8_t castling = 0;
-    // Rook file named per right (bits 1, 2, 4, 8), or OUTERMOST_ROOK for K/Q/k/q.
+    // Rook file named per right (index of its bit in CastlingRight), or OUTERMOST_ROOK for K/Q/k/q.
     int32_t rookFile[4] = {OUTERMOST_ROOK, OUTERMOST_ROOK, OUTERMOST_ROOK, OUTERMOST_ROOK};
     uint8_t epFile = 0;
     int32_t halfMoves = 0;
@@ -100,9 +100,9 @@ bool readCastling(const unsigned char* text, int32_t& i, FenFields& fields, bool
             return true;
         }
         const int32_t colour = c >= 'a' ? BLACK : WHITE;
-        const int32_t kingSide = colour == WHITE ? 1 : 4;
-        const int32_t queenSide = colour == WHITE ? 2 : 8;
-        const int32_t rightIndexKing = colour == WHITE ? 0 : 2;
+        const int32_t kingSide = kingSideRight[colour];
+        const int32_t queenSide = queenSideRight[colour];
+        const int32_t rightIndexKing = std::countr_zero(kingSideRight[colour]);
         if (c == 'K' || c == 'k') {
             fields.castling |= uint8_t(kingSide);
             fields.rookFile[rightIndexKing] = OUTERMOST_ROOK;
@@ -189,9 +189,9 @@ void placePieces(Position& p, const FenFields& fields) {
         if (!code) continue;
         const int32_t colour = code > 0 ? WHITE : BLACK;
         const int32_t type = code > 0 ? code : -code;
-        p.occupied |= bit(sq);
-        p.byColour[colour] |= bit(sq);
-        p.pieces[colour][type] |= bit(sq);
+        p.occupied |= squareBB[sq];
+        p.byColour[colour] |= squareBB[sq];
+        p.pieces[colour][type] |= squareBB[sq];
         p.board[sq] = uint8_t(type);
         p.material[colour] += pieceValue[type];
         p.phaseByColour[colour] += phaseWeight[type];
@@ -203,31 +203,32 @@ void placePieces(Position& p, const FenFields& fields) {
 // Squares the king and rook cross or land on, less their own squares.
 Bitboard castlePath(int32_t king, int32_t kingEnd, int32_t rook, int32_t rookEnd) {
     Bitboard path = 0;
-    for (int32_t sq = king < kingEnd ? king : kingEnd; sq <= (king < kingEnd ? kingEnd : king); ++sq) path |= bit(sq);
-    for (int32_t sq = rook < rookEnd ? rook : rookEnd; sq <= (rook < rookEnd ? rookEnd : rook); ++sq) path |= bit(sq);
-    return path & ~bit(king) & ~bit(rook);
+    for (int32_t sq = king < kingEnd ? king : kingEnd; sq <= (king < kingEnd ? kingEnd : king); ++sq) path |= squareBB[sq];
+    for (int32_t sq = rook < rookEnd ? rook : rookEnd; sq <= (rook < rookEnd ? rookEnd : rook); ++sq) path |= squareBB[sq];
+    return path & ~squareBB[king] & ~squareBB[rook];
 }
 
 void setCastling(Position& p, const FenFields& fields) {
     uint8_t rights = fields.castling;
     // Rights need the colour's one king on its back rank.
-    if (fields.kingSquare[WHITE] < 0 || rankOf(fields.kingSquare[WHITE]) != 0) rights &= uint8_t(~3);
-    if (fields.kingSquare[BLACK] < 0 || rankOf(fields.kingSquare[BLACK]) != 7) rights &= uint8_t(~12);
+    if (fields.kingSquare[WHITE] < 0 || rankOf(fields.kingSquare[WHITE]) != 0)
+        rights &= uint8_t(~castlingRightsOf[WHITE]);
+    if (fields.kingSquare[BLACK] < 0 || rankOf(fields.kingSquare[BLACK]) != 7)
+        rights &= uint8_t(~castlingRightsOf[BLACK]);
     for (int32_t colour = 0; colour < 2; ++colour) {
         const int32_t backRank = colour == WHITE ? 0 : 56;
-        const uint8_t colourRights = uint8_t(colour == WHITE ? 3 : 12);
-        p.castleKingFrom[colour] = (rights & colourRights) ? fields.kingSquare[colour] : backRank + 4;
+        p.castleKingFrom[colour] = (rights & castlingRightsOf[colour]) ? fields.kingSquare[colour] : backRank + 4;
         p.castleRookKingSide[colour] = backRank + 7;
         p.castleRookQueenSide[colour] = backRank;
         p.castlePathKingSide[colour] = p.castlePathQueenSide[colour] = 0;
     }
     // Order: black king side, black queen side, white king side, white queen side.
-    const int32_t order[4] = {2, 3, 0, 1};
-    for (int32_t index : order) {
-        const uint8_t right = uint8_t(1 << index);
+    const uint8_t order[4] = {BLACK_KING_SIDE, BLACK_QUEEN_SIDE, WHITE_KING_SIDE, WHITE_QUEEN_SIDE};
+    for (uint8_t right : order) {
         if (!(rights & right)) continue;
-        const int32_t colour = index < 2 ? WHITE : BLACK;
-        const bool kingSide = (index & 1) == 0;
+        const int32_t index = std::countr_zero(right);
+        const int32_t colour = (right & castlingRightsOf[WHITE]) ? WHITE : BLACK;
+        const bool kingSide = right == kingSideRight[colour];
         const int32_t backRank = colour == WHITE ? 0 : 56;
         const int32_t king = p.castleKingFrom[colour];
         const int32_t kingFile = fileOf(king);
@@ -237,11 +238,11 @@ void setCastling(Position& p, const FenFields& fields) {
             if (fields.rookFile[index] != OUTERMOST_ROOK) {
                 // A file letter names exactly the rook on that file.
                 const int32_t square = backRank + fields.rookFile[index];
-                if (rooks & bit(square)) rook = square;
+                if (rooks & squareBB[square]) rook = square;
             } else {
                 const int32_t step = kingSide ? 1 : -1;
                 for (int32_t file = kingFile + step; file >= 0 && file <= 7; file += step)
-                    if (rooks & bit(backRank + file)) rook = backRank + file;
+                    if (rooks & squareBB[backRank + file]) rook = backRank + file;
             }
         }
         if (rook < 0) {
@@ -250,10 +251,10 @@ void setCastling(Position& p, const FenFields& fields) {
         }
         if (kingSide) {
             p.castleRookKingSide[colour] = rook;
-            p.castlePathKingSide[colour] = castlePath(king, backRank + 6, rook, backRank + 5);
+            p.castlePathKingSide[colour] = castlePath(king, castleKingEnd[colour][1], rook, castleRookEnd[colour][1]);
         } else {
             p.castleRookQueenSide[colour] = rook;
-            p.castlePathQueenSide[colour] = castlePath(king, backRank + 2, rook, backRank + 3);
+            p.castlePathQueenSide[colour] = castlePath(king, castleKingEnd[colour][0], rook, castleRookEnd[colour][0]);
         }
     }
     p.castlingRights = rights;
@@ -266,7 +267,7 @@ char castlingLetter(const Position& p, int32_t colour, bool kingSide) {
     const int32_t step = kingSide ? 1 : -1;
     bool outermost = true;
     for (int32_t file = fileOf(rook) + step; file >= 0 && file <= 7; file += step)
-        if (p.pieces[colour][ROOK] & bit(backRank + file)) outermost = false;
+        if (p.pieces[colour][ROOK] & squareBB[backRank + file]) outermost = false;
     const char base = colour == WHITE ? 'A' : 'a';
     if (!outermost) return char(base + fileOf(rook));
     const char* letters = colour == WHITE ? "KQ" : "kq";
@@ -304,8 +305,8 @@ void writeFen(const Position& position, int32_t moveCounter, char* buffer) {
         for (int32_t file = 0; file < 8; ++file) {
             const int32_t sq = rank * 8 + file;
             const int32_t type = position.board[sq] & 7;
-            const bool white = (position.byColour[WHITE] & bit(sq)) != 0;
-            const bool black = (position.byColour[BLACK] & bit(sq)) != 0;
+            const bool white = (position.byColour[WHITE] & squareBB[sq]) != 0;
+            const bool black = (position.byColour[BLACK] & squareBB[sq]) != 0;
             if (type == 0 || (!white && !black)) {
                 ++empty;
                 continue;
@@ -321,11 +322,11 @@ void writeFen(const Position& position, int32_t moveCounter, char* buffer) {
     *out++ = position.sideToMove == WHITE ? 'w' : 'b';
     *out++ = ' ';
     const uint8_t rights = position.castlingRights;
-    if (rights & 15) {
-        if (rights & 1) *out++ = castlingLetter(position, WHITE, true);
-        if (rights & 2) *out++ = castlingLetter(position, WHITE, false);
-        if (rights & 4) *out++ = castlingLetter(position, BLACK, true);
-        if (rights & 8) *out++ = castlingLetter(position, BLACK, false);
+    if (rights & ALL_CASTLING_RIGHTS) {
+        if (rights & WHITE_KING_SIDE) *out++ = castlingLetter(position, WHITE, true);
+        if (rights & WHITE_QUEEN_SIDE) *out++ = castlingLetter(position, WHITE, false);
+        if (rights & BLACK_KING_SIDE) *out++ = castlingLetter(position, BLACK, true);
+        if (rights & BLACK_QUEEN_SIDE) *out++ = castlingLetter(position, BLACK, false);
     } else {
         *out++ = '-';
     }

@@ -1,32 +1,21 @@
 // Legal move lists: every pseudo-legal move is made, its king tested, and unmade.
 #include "board/movegen.h"
 
-namespace {
-
-bool leavesKingSafe(Position& position, Move move) {
-    UndoRecord undo;
-    position.doMove(move, undo);
-    const bool safe = !position.isSquareAttacked(position.kingSquare[position.otherSide], position.sideToMove);
-    position.undoMove(move, undo);
-    return safe;
-}
-
-}  // namespace
-
 int32_t countLegalMoves(Position& position) {
     ScoredMove list[MAX_MOVES] = {};
     const int32_t count = generateMoves(position, list, isInCheck(position));
     int32_t legal = 0;
-    for (int32_t i = 0; i < count; ++i) legal += leavesKingSafe(position, list[i].move);
+    for (int32_t i = 0; i < count; ++i)
+        if (position.isLegal(list[i].move)) ++legal;
     return legal;
 }
 
-int32_t generateLegalMoves(Position& position, ScoredMove* out, int32_t inCheck, int32_t room) {
+int32_t generateLegalMoves(Position& position, ScoredMove* out, bool inCheck, int32_t room) {
     ScoredMove list[MAX_MOVES] = {};
     const int32_t count = generateMoves(position, list, inCheck);
     int32_t written = 0;
     for (int32_t i = 0; i < count && written < room; ++i) {
-        if (leavesKingSafe(position, list[i].move)) out[written++].move = list[i].move;
+        if (position.isLegal(list[i].move)) out[written++].move = list[i].move;
     }
     return written;
 }

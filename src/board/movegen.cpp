@@ -7,9 +7,6 @@
 
 namespace {
 
-constexpr Bitboard bit(int32_t square) { return 1ULL << square; }
-constexpr Bitboard FILE_A = 0x0101010101010101ULL;
-constexpr Bitboard FILE_H = FILE_A << 7;
 
 // Bounded writer: moves beyond the room given by the caller are dropped.
 struct MoveWriter {
@@ -60,8 +57,8 @@ struct PawnGeometry {
     static Bitboard shift(Bitboard b, int32_t delta) { return delta > 0 ? b << delta : b >> -delta; }
     static Bitboard push(Bitboard b) { return shift(b, up); }
     // Pawns stepping by `left` never leave from the file they would wrap off.
-    static Bitboard leftCaptures(Bitboard pawns) { return shift(pawns & (Us == WHITE ? ~FILE_A : ~FILE_H), left); }
-    static Bitboard rightCaptures(Bitboard pawns) { return shift(pawns & (Us == WHITE ? ~FILE_H : ~FILE_A), right); }
+    static Bitboard leftCaptures(Bitboard pawns) { return shift(pawns & ~fileMask[Us == WHITE ? 0 : 7], left); }
+    static Bitboard rightCaptures(Bitboard pawns) { return shift(pawns & ~fileMask[Us == WHITE ? 7 : 0], right); }
 };
 
 // Knight, bishop, rook and queen moves onto `targets`, in the fixed generation order.
@@ -103,8 +100,8 @@ void enPassantMoves(const Position& position, MoveWriter& writer, Bitboard allow
     if (position.epFile < 1 || position.epFile > 8) return;
     const int32_t file = position.epFile - 1;
     const int32_t target = Us == WHITE ? 40 + file : 16 + file;
-    const int32_t pushed = Us == WHITE ? 32 + file : 24 + file;
-    if (!(position.pieces[Us ^ 1][PAWN] & bit(pushed) & allowed) || (position.occupied & bit(target))) return;
+    const int32_t pushed = target + epCaptureOffset[Us];
+    if (!(position.pieces[Us ^ 1][PAWN] & squareBB[pushed] & allowed) || (position.occupied & squareBB[target])) return;
     for (Bitboard b = pawnAttacks[Us ^ 1][target] & position.pieces[Us][PAWN]; b; b &= b - 1)
         writer.add(makeMove(std::countr_zero(b), target, PAWN, PAWN, 0, MOVE_EN_PASSANT));
 }
@@ -132,27 +129,23 @@ void captures(const Position& position, MoveWriter& writer) {
 
 // Castling onto the rook when the rights bit is held, the path is empty and the king's path
 // from its square to its end square (both included) is not attacked.
-void castling(const Position& position, MoveWriter& writer, int32_t us, Move right, Bitboard path,
-              int32_t rookSquare, int32_t kingEnd) {
+void castling(const Position& position, MoveWriter& writer, int32_t us, bool kingSide) {
+    const uint8_t right = kingSide ? kingSideRight[us] : queenSideRight[us];
+    const Bitboard path = kingSide ? position.castlePathKingSide[us] : position.castlePathQueenSide[us];
     if (!(position.castlingRights & right) || (position.occupied & path)) return;
     const int32_t king = position.castleKingFrom[us];
+    const int32_t rookSquare = kingSide ? position.castleRookKingSide[us] : position.castleRookQueenSide[us];
     // A rights bit without its king and rook (inconsistent set-up) never moves a phantom piece.
-    if (!(position.pieces[us][KING] & bit(king)) || !(position.pieces[us][ROOK] & bit(rookSquare))) return;
-    const int32_t low = king < kingEnd ? king : kingEnd;
-    const int32_t high = king < kingEnd ? kingEnd : king;
-    for (int32_t sq = low; sq <= high; ++sq)
-        if (position.isSquareAttacked(sq, us ^ 1)) return;
+    if (!(position.pieces[us][KING] & squareBB[king]) || !(position.pieces[us][ROOK] & squareBB[rookSquare])) return;
+    if (!position.isCastlingPathSafe(king, castleKingEnd[us][kingSide])) return;
     writer.add(makeMove(king, rookSquare, KING, 0, 0, MOVE_CASTLING));
 }
 
 template <int32_t Us>
 void quiets(const Position& position, MoveWriter& writer) {
     using G = PawnGeometry<Us>;
-    const int32_t backRank = Us == WHITE ? 0 : 56;
-    castling(position, writer, Us, Us == WHITE ? 1 : 4, position.castlePathKingSide[Us],
-             position.castleRookKingSide[Us], backRank + 6);
-    castling(position, writer, Us, Us == WHITE ? 2 : 8, position.castlePathQueenSide[Us],
-             position.castleRookQueenSide[Us], backRank + 2);
+    castling(position, writer, Us, true);
+    castling(position, writer, Us, false);
 
     const Bitboard empty = ~position.occupied;
     pieceMoves<Us>(position, writer, empty);
@@ -176,8 +169,8 @@ void evasions(const Position& position, MoveWriter& writer) {
                               (rookAttacks(king, occupied) & (enemy[ROOK] | enemy[QUEEN]));
 
     // King moves with a full attack test; sliders see through the king's own square.
-    if (position.pieces[Us][KING] & bit(king)) {
-        const Bitboard withoutKing = occupied & ~bit(king);
+    if (position.pieces[Us][KING] & squareBB[king]) {
+        const Bitboard withoutKing = occupied & ~squareBB[king];
         const Bitboard targets = kingAttacks[king] & ~position.byColour[Us] & ~enemy[KING];
         for (Bitboard b = targets; b; b &= b - 1) {
             const int32_t to = std::countr_zero(b);
@@ -237,7 +230,7 @@ int32_t generateEvasions(const Position& position, ScoredMove* out, int32_t room
     return writer.count;
 }
 
-int32_t generateMoves(const Position& position, ScoredMove* out, int32_t inCheck, int32_t room) {
+int32_t generateMoves(const Position& position, ScoredMove* out, bool inCheck, int32_t room) {
     if (inCheck) return generateEvasions(position, out, room);
     const int32_t count = generateCaptures(position, out, room);
     return count + generateQuiets(position, out + count, room - count);

@@ -18,15 +18,13 @@ int32_t generateQuiets(const Position& position, ScoredMove* out, int32_t room =
 // Replies to a check: king moves, and with one checker captures of it and blocks.
 int32_t generateEvasions(const Position& position, ScoredMove* out, int32_t room = MAX_MOVES);
 // Evasions when inCheck, else captures followed by quiets.
-int32_t generateMoves(const Position& position, ScoredMove* out, int32_t inCheck,
-                      int32_t room = MAX_MOVES);
+int32_t generateMoves(const Position& position, ScoredMove* out, bool inCheck, int32_t room = MAX_MOVES);
 // Legal moves in generation order; the position is the same on return.
-int32_t generateLegalMoves(Position& position, ScoredMove* out, int32_t inCheck,
-                           int32_t room = MAX_MOVES);
+int32_t generateLegalMoves(Position& position, ScoredMove* out, bool inCheck, int32_t room = MAX_MOVES);
 // Number of legal moves of the side to move (0 when mated or stalemated).
 int32_t countLegalMoves(Position& position);
 
 // Whether the side to move is in check.
-inline int32_t isInCheck(const Position& position) {
+inline bool isInCheck(const Position& position) {
     return position.isSquareAttacked(position.kingSquare[position.sideToMove], position.otherSide);
 }

@@ -54,7 +54,7 @@ void formatMove(Move move, CastlingStyle style, char* buffer) {
     *out = '\0';
 }
 
-void formatMove(Move move, int32_t chess960, char* buffer) {
+void formatMove(Move move, bool chess960, char* buffer) {
     formatMove(move, chess960 ? CastlingStyle::KingTakesRook : CastlingStyle::KingDestination, buffer);
 }
 

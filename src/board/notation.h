@@ -25,7 +25,7 @@ const char* castlingWord(Move move);
 // Move 0 prints "0000".
 void formatMove(Move move, CastlingStyle style, char* buffer);
 // The same with castling as the king's destination, or as king takes rook when `chess960`.
-void formatMove(Move move, int32_t chess960, char* buffer);
+void formatMove(Move move, bool chess960, char* buffer);
 
 // Writes `count` moves separated by single blanks; the buffer needs count * 6 + 1 bytes.
 void formatMoveList(const Move* moves, int32_t count, CastlingStyle style, char* buffer);

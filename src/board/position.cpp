@@ -1,6 +1,8 @@
 // Position set-up, making and unmaking moves.
 #include "board/position.h"
 
+#include <utility>
+
 #include "board/attacks.h"
 #include "board/zobrist.h"
 
@@ -19,18 +21,9 @@ constexpr int8_t initialBoard[64] = {
     0,  0,  0,  0,  -1, -1, -1, -1, -1, -1, -1, -1, -4, -2, -3, -5, -6, -3, -2, -4,
 };
 
-// Square of the pawn taken en passant = destination + offset, by the mover's colour.
-constexpr int32_t epCaptureOffset[2] = {8, -8};
-constexpr uint8_t kingMoveCastleMask[2] = {0xF3, 0xFC};
-// Rights bits by [colour]: king side and queen side.
-constexpr uint8_t kingSideRight[2] = {4, 1};
-constexpr uint8_t queenSideRight[2] = {8, 2};
+// A king move of a colour drops both of its rights.
+constexpr uint8_t kingMoveCastleMask[2] = {uint8_t(~castlingRightsOf[BLACK]), uint8_t(~castlingRightsOf[WHITE])};
 
-constexpr Bitboard bit(int32_t square) { return 1ULL << square; }
-
-// King and rook end squares of a castling move: [colour][rook right of king].
-constexpr int32_t castleKingEnd[2][2] = {{C8, G8}, {C1, G1}};
-constexpr int32_t castleRookEnd[2][2] = {{D8, F8}, {D1, F1}};
 
 }  // namespace
 
@@ -50,12 +43,12 @@ void Position::setStartPosition() {
         if (code == 0) continue;
         const int32_t colour = code > 0 ? WHITE : BLACK;
         const int32_t type = code > 0 ? code : -code;
-        occupied |= bit(sq);
-        byColour[colour] |= bit(sq);
-        pieces[colour][type] |= bit(sq);
+        occupied |= squareBB[sq];
+        byColour[colour] |= squareBB[sq];
+        pieces[colour][type] |= squareBB[sq];
         board[sq] = uint8_t(type);
     }
-    castlingRights = 15;
+    castlingRights = ALL_CASTLING_RIGHTS;
     epFile = 0;
     rule50 = 0;
     sideToMove = WHITE;
@@ -66,10 +59,10 @@ void Position::setStartPosition() {
     castleRookKingSide[WHITE] = H1;
     castleRookQueenSide[BLACK] = A8;
     castleRookQueenSide[WHITE] = A1;
-    castlePathKingSide[BLACK] = bit(F8) | bit(G8);
-    castlePathKingSide[WHITE] = bit(F1) | bit(G1);
-    castlePathQueenSide[BLACK] = bit(B8) | bit(C8) | bit(D8);
-    castlePathQueenSide[WHITE] = bit(B1) | bit(C1) | bit(D1);
+    castlePathKingSide[BLACK] = squareBB[F8] | squareBB[G8];
+    castlePathKingSide[WHITE] = squareBB[F1] | squareBB[G1];
+    castlePathQueenSide[BLACK] = squareBB[B8] | squareBB[C8] | squareBB[D8];
+    castlePathQueenSide[WHITE] = squareBB[B1] | squareBB[C1] | squareBB[D1];
     key = computeKey(*this);
     pawnKey = computePawnKey(*this);
 }
@@ -85,7 +78,7 @@ void Position::reset() {
     epFile = rule50 = 0;
     otherSide = 0;
     sideToMove = WHITE;
-    castlingRights = 15;
+    castlingRights = ALL_CASTLING_RIGHTS;
     materialKey = 0x0001222800012228ULL;
     kingSquare[BLACK] = E8;
     kingSquare[WHITE] = E1;
@@ -93,19 +86,14 @@ void Position::reset() {
         castleKingFrom[c] = castleRookKingSide[c] = castleRookQueenSide[c] = 0;
         castlePathKingSide[c] = castlePathQueenSide[c] = 0;
     }
-    chess960 = 0;
+    chess960 = false;
 }
 
 // Keys and occupancy live in locals: the byte-wide board writes would otherwise force reloads.
 void Position::doMove(Move move, UndoRecord& undo) {
     const uint8_t oldRights = castlingRights;
     const uint8_t oldEpFile = epFile;
-    undo.key = key;
-    undo.pawnKey = pawnKey;
-    undo.move = move;
-    undo.castlingRights = oldRights;
-    undo.epFile = oldEpFile;
-    undo.rule50 = rule50;
+    undo = {key, pawnKey, move, oldRights, oldEpFile, rule50};
 
     const int32_t from = moveFrom(move), to = moveTo(move);
     const int32_t moving = movePiece(move), captured = moveCaptured(move), promotion = movePromotion(move);
@@ -125,10 +113,10 @@ void Position::doMove(Move move, UndoRecord& undo) {
 
     uint64_t newKey = key ^ zobristSideToMove ^ zobristPieceSquare[moving][us][from];
     uint64_t newPawnKey = pawnKey;
-    Bitboard occ = occupied ^ bit(from);
-    Bitboard mine = byColour[us] ^ bit(from);
+    Bitboard occ = occupied ^ squareBB[from];
+    Bitboard mine = byColour[us] ^ squareBB[from];
     uint8_t rights = oldRights;
-    pieces[us][moving] ^= bit(from);
+    pieces[us][moving] ^= squareBB[from];
 
     if (oldEpFile) newKey ^= zobristEnPassant[oldEpFile - 1];
 
@@ -144,10 +132,10 @@ void Position::doMove(Move move, UndoRecord& undo) {
         phaseByColour[them] -= phaseWeight[captured];
         if (isEnPassant(move)) {
             capturedSquare = destination + epCaptureOffset[us];
-            occ ^= bit(capturedSquare);
+            occ ^= squareBB[capturedSquare];
         }
-        byColour[them] ^= bit(capturedSquare);
-        pieces[them][captured] ^= bit(capturedSquare);
+        byColour[them] ^= squareBB[capturedSquare];
+        pieces[them][captured] ^= squareBB[capturedSquare];
         newKey ^= zobristPieceSquare[captured][them][capturedSquare];
         if (captured == PAWN) {
             newPawnKey ^= zobristPieceSquare[PAWN][them][capturedSquare];
@@ -159,11 +147,11 @@ void Position::doMove(Move move, UndoRecord& undo) {
 
     if (moving == KING) {
         if (isCastling(move)) {
-            occ ^= bit(to);
-            mine ^= bit(to);
-            occ |= bit(rookEnd);
-            mine |= bit(rookEnd);
-            pieces[us][ROOK] = (pieces[us][ROOK] ^ bit(to)) | bit(rookEnd);
+            occ ^= squareBB[to];
+            mine ^= squareBB[to];
+            occ |= squareBB[rookEnd];
+            mine |= squareBB[rookEnd];
+            pieces[us][ROOK] = (pieces[us][ROOK] ^ squareBB[to]) | squareBB[rookEnd];
             newKey ^= zobristPieceSquare[ROOK][us][to] ^ zobristPieceSquare[ROOK][us][rookEnd];
         }
         rights &= kingMoveCastleMask[us];
@@ -181,9 +169,9 @@ void Position::doMove(Move move, UndoRecord& undo) {
         phaseByColour[us] += phaseWeight[promotion];
     }
 
-    occupied = occ | bit(destination);
-    byColour[us] = mine | bit(destination);
-    pieces[us][placed] |= bit(destination);
+    occupied = occ | squareBB[destination];
+    byColour[us] = mine | squareBB[destination];
+    pieces[us][placed] |= squareBB[destination];
     newKey ^= zobristPieceSquare[placed][us][destination];
 
     if (isDoublePush(move)) {
@@ -236,10 +224,10 @@ void Position::undoMove(Move move, const UndoRecord& undo) {
     }
 
     Bitboard occ = occupied;
-    Bitboard mine = byColour[us] ^ bit(destination);
-    pieces[us][lifted] ^= bit(destination);
+    Bitboard mine = byColour[us] ^ squareBB[destination];
+    pieces[us][lifted] ^= squareBB[destination];
     const bool destinationEmptied = !captured || isEnPassant(move);
-    if (destinationEmptied) occ ^= bit(destination);
+    if (destinationEmptied) occ ^= squareBB[destination];
 
     int32_t capturedSquare = destination;
     if (captured) {
@@ -248,24 +236,24 @@ void Position::undoMove(Move move, const UndoRecord& undo) {
         phaseByColour[them] += phaseWeight[captured];
         if (isEnPassant(move)) {
             capturedSquare = destination + epCaptureOffset[us];
-            occ |= bit(capturedSquare);
+            occ |= squareBB[capturedSquare];
         }
-        byColour[them] |= bit(capturedSquare);
-        pieces[them][captured] |= bit(capturedSquare);
+        byColour[them] |= squareBB[capturedSquare];
+        pieces[them][captured] |= squareBB[capturedSquare];
     }
 
     if (moving == KING) {
         if (isCastling(move)) {
-            occ = (occ ^ bit(rookEnd)) | bit(to);
-            mine = (mine ^ bit(rookEnd)) | bit(to);
-            pieces[us][ROOK] = (pieces[us][ROOK] ^ bit(rookEnd)) | bit(to);
+            occ = (occ ^ squareBB[rookEnd]) | squareBB[to];
+            mine = (mine ^ squareBB[rookEnd]) | squareBB[to];
+            pieces[us][ROOK] = (pieces[us][ROOK] ^ squareBB[rookEnd]) | squareBB[to];
         }
         kingSquare[us] = from;
     }
 
-    occupied = occ | bit(from);
-    byColour[us] = mine | bit(from);
-    pieces[us][moving] |= bit(from);
+    occupied = occ | squareBB[from];
+    byColour[us] = mine | squareBB[from];
+    pieces[us][moving] |= squareBB[from];
 
     phase = phaseByColour[BLACK] + phaseByColour[WHITE];
     key = undo.key;
@@ -282,4 +270,36 @@ void Position::undoMove(Move move, const UndoRecord& undo) {
         board[to] = ROOK;
     }
     board[from] = uint8_t(moving);
+}
+
+bool Position::doMoveIfLegal(Move move, UndoRecord& undo) {
+    doMove(move, undo);
+    if (!moverKingAttacked()) return true;
+    undoMove(move, undo);
+    return false;
+}
+
+bool Position::isLegal(Move move) {
+    UndoRecord undo;
+    if (!doMoveIfLegal(move, undo)) return false;
+    undoMove(move, undo);
+    return true;
+}
+
+void Position::doNullMove(UndoRecord& undo) {
+    undo = {key, pawnKey, noMove, castlingRights, epFile, rule50};
+    rule50 = 0;
+    if (epFile != 0) {
+        key ^= zobristEnPassant[epFile - 1];
+        epFile = 0;
+    }
+    std::swap(sideToMove, otherSide);
+    key ^= zobristSideToMove;
+}
+
+void Position::undoNullMove(const UndoRecord& undo) {
+    key = undo.key;
+    epFile = undo.epFile;
+    rule50 = undo.rule50;
+    std::swap(sideToMove, otherSide);
 }

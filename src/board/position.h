@@ -11,6 +11,20 @@ extern const uint64_t materialKeyIncrement[2][8];
 // Exchange values (king 5000) used by Position::see.
 extern const int32_t seeValue[8];
 
+// Bits of Position::castlingRights.
+enum CastlingRight : uint8_t { WHITE_KING_SIDE = 1, WHITE_QUEEN_SIDE = 2, BLACK_KING_SIDE = 4, BLACK_QUEEN_SIDE = 8 };
+inline constexpr uint8_t ALL_CASTLING_RIGHTS = 15;
+// By colour [black, white]: each wing's right and both together.
+inline constexpr uint8_t kingSideRight[2] = {BLACK_KING_SIDE, WHITE_KING_SIDE};
+inline constexpr uint8_t queenSideRight[2] = {BLACK_QUEEN_SIDE, WHITE_QUEEN_SIDE};
+inline constexpr uint8_t castlingRightsOf[2] = {BLACK_KING_SIDE | BLACK_QUEEN_SIDE, WHITE_KING_SIDE | WHITE_QUEEN_SIDE};
+// King and rook end squares of a castling move by [colour][rook on the king's right].
+inline constexpr int32_t castleKingEnd[2][2] = {{C8, G8}, {C1, G1}};
+inline constexpr int32_t castleRookEnd[2][2] = {{D8, F8}, {D1, F1}};
+
+// Square of the pawn taken en passant = destination + offset, by the mover's colour.
+inline constexpr int32_t epCaptureOffset[2] = {8, -8};
+
 struct UndoRecord {
     uint64_t key = 0;
     uint64_t pawnKey = 0;
@@ -42,14 +56,30 @@ struct Position {
     int32_t castleRookQueenSide[2];
     Bitboard castlePathKingSide[2];
     Bitboard castlePathQueenSide[2];
-    int32_t chess960;
+    bool chess960;
 
     void setStartPosition();
     void reset();
+    // Plays a pseudo-legal move of the side to move, recording in `undo` what undoMove needs.
+    // Neither tests legality.
     void doMove(Move move, UndoRecord& undo);
     void undoMove(Move move, const UndoRecord& undo);
-    int32_t isSquareAttacked(int32_t square, int32_t colour) const;
-    int32_t isPseudoLegal(Move move) const;
+    // Plays `move` when it does not leave the mover's king attacked: true with the move made,
+    // false with the position as it was.
+    bool doMoveIfLegal(Move move, UndoRecord& undo);
+    // Whether the pseudo-legal `move` leaves the mover's king safe; the position is unchanged.
+    bool isLegal(Move move);
+    // Passes the move to the other side: the en-passant file and the half-move clock are
+    // cleared, nothing moves. `undo` keeps what undoNullMove restores.
+    void doNullMove(UndoRecord& undo);
+    void undoNullMove(const UndoRecord& undo);
+    bool isSquareAttacked(int32_t square, int32_t colour) const;
+    // Whether the king of the side that just moved stands attacked (the last move was illegal).
+    bool moverKingAttacked() const { return isSquareAttacked(kingSquare[otherSide], sideToMove); }
+    bool isPseudoLegal(Move move) const;
+    // Whether no square from the king's square to its castling end square (both included) is
+    // attacked by the side not to move.
+    bool isCastlingPathSafe(int32_t kingFrom, int32_t kingEnd) const;
     int32_t see(Move move) const;
     void printBoard() const;
 };

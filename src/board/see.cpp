@@ -11,8 +11,6 @@ namespace {
 // Bit 1: captures diagonally (pawn, bishop, queen); bit 2: moves along lines (rook, queen).
 constexpr int32_t sliderFlags[8] = {0, 1, 0, 1, 2, 3, 0, 0};
 
-constexpr int32_t epCaptureOffset[2] = {8, -8};
-
 }  // namespace
 
 int32_t Position::see(Move move) const {

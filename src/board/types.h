@@ -49,11 +49,20 @@ constexpr Move makeMove(int32_t from, int32_t to, int32_t piece, int32_t capture
 constexpr int32_t fileOf(int32_t sq) { return sq & 7; }
 constexpr int32_t rankOf(int32_t sq) { return sq >> 3; }
 constexpr int32_t mirrorSquare(int32_t sq) { return sq ^ 56; }
+// King steps from one square to another (the larger of the file and rank distances).
+constexpr int32_t squareDistance(int32_t a, int32_t b) {
+    const int32_t files = fileOf(a) > fileOf(b) ? fileOf(a) - fileOf(b) : fileOf(b) - fileOf(a);
+    const int32_t ranks = rankOf(a) > rankOf(b) ? rankOf(a) - rankOf(b) : rankOf(b) - rankOf(a);
+    return files > ranks ? files : ranks;
+}
 
 // Scores are centipawns; mate is 32000, mated at ply n scores n - 32000.
 inline constexpr int32_t MATE_SCORE = 32000;
 inline constexpr int32_t MATE_BOUND = 31744;
 inline constexpr int32_t DRAW_SCORE = 0;
+
+// A score this far from 0 (either sign) is a mate score.
+constexpr bool isMateScore(int32_t score) { return score >= MATE_BOUND || score <= -MATE_BOUND; }
 
 inline constexpr int32_t MAX_PLY = 128;
 inline constexpr int32_t MAX_MOVES = 256;

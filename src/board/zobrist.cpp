@@ -58,7 +58,7 @@ uint64_t computeKey(const Position& position) {
                 key ^= zobristPieceSquare[type][colour][std::countr_zero(bb)];
         }
     }
-    key ^= zobristCastling[position.castlingRights & 15];
+    key ^= zobristCastling[position.castlingRights & ALL_CASTLING_RIGHTS];
     if (position.epFile >= 1 && position.epFile <= 8) key ^= zobristEnPassant[position.epFile - 1];
     if (position.sideToMove == BLACK) key ^= zobristSideToMove;
     return key;

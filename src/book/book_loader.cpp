@@ -6,7 +6,7 @@
 #include "search/engine.h"
 
 int32_t Engine::loadBook(const char* fileName) {
-    limits.bookEnabled = 1;
+    limits.bookEnabled = true;
     limits.bookMaxPly = BOOK_DEFAULT_MAX_PLY;
     std::srand(unsigned(std::time(nullptr)));
     switch (readBookFile(fileName, book)) {

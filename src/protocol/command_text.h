@@ -33,10 +33,6 @@ inline const char* skipWord(const char* text) {
 // The number that the word at `text` starts with; an empty word reads as 0.
 inline int32_t wordNumber(const char* text) { return *text == ' ' ? 0 : parseInt32(text); }
 
-inline int32_t clampInt(int32_t value, int32_t low, int32_t high) {
-    return value < low ? low : value > high ? high : value;
-}
-
 // `count` units of `unitUs` microseconds in 32 bits: negative gives 0, too large saturates.
 inline int32_t saturatedMicroseconds(int32_t count, int32_t unitUs) {
     if (count <= 0) return 0;

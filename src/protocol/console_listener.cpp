@@ -11,10 +11,9 @@ namespace {
 
 constexpr size_t CONSOLE_BUFFER_SIZE = 4096;
 
-// Thousands of nodes per second; a zero time counts as 16 ms.
+// Thousands of nodes per second.
 int32_t kiloNodesPerSecond(uint64_t nodes, double elapsedUs) {
-    const double divisor = elapsedUs > 0.0 ? elapsedUs : 16000.0;
-    const float speed = float(double(nodes) * 1000.0 / divisor);
+    const float speed = float(double(nodes) * 1000.0 / measurableMicros(elapsedUs));
     const uint32_t whole = saturateToU32(speed);
     return whole > uint32_t(INT32_MAX) ? INT32_MAX : int32_t(whole);
 }

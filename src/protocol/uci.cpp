@@ -1,6 +1,7 @@
 // UCI command handler: dispatch, searches, positions and the engine's own commands.
 #include "protocol/uci.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -23,7 +24,7 @@ bool UciProtocol::searchRunning() const { return engine->searching != 0; }
 
 void UciProtocol::releaseHeldResult() {
     if (!resultHeld) return;
-    resultHeld = 0;
+    resultHeld = false;
     host->sendText(heldLine);
 }
 
@@ -38,7 +39,7 @@ int32_t UciProtocol::handleCommand(const char* line) {
         commandPonderHit();
     } else if (equals(line, "quit")) {
         if (searchRunning())
-            engine->stopReason = STOP_ABORTED;
+            engine->abortSearch();
         else
             releaseHeldResult();
         return 0;
@@ -75,14 +76,14 @@ int32_t UciProtocol::handleCommand(const char* line) {
 void UciProtocol::commandGo(const char* tokens) {
     if (searchRunning()) return;
     // A new search supersedes an answer that nobody asked for.
-    resultHeld = 0;
-    stopRequested = 0;
-    applyGoTokens(tokens, engine->limits, *host);
-    engine->think(host->pondering);
+    resultHeld = false;
+    stopRequested = false;
+    const bool ponder = applyGoTokens(tokens, engine->limits, *host);
+    engine->think(ponder);
 }
 
-void applyGoTokens(const char* text, SearchLimits& limits, ProtocolHost& host) {
-    host.pondering = 0;
+bool applyGoTokens(const char* text, SearchLimits& limits, ProtocolHost& host) {
+    bool ponder = false;
     limits.movesToGo = 0;
     const char* p = text;
     while (*p != '\0') {
@@ -92,7 +93,7 @@ void applyGoTokens(const char* text, SearchLimits& limits, ProtocolHost& host) {
         }
         const char* value = nullptr;
         if (startsWith(p, "ponder")) {
-            host.pondering = 1;
+            ponder = true;
         } else if ((value = keywordValue(p, "wtime "))) {
             limits.clock[WHITE] = float(wordNumber(value));
             limits.mode = MODE_CLOCK;
@@ -112,11 +113,11 @@ void applyGoTokens(const char* text, SearchLimits& limits, ProtocolHost& host) {
             limits.movesToGo = moves < 0 ? 0 : moves;
             limits.mode = MODE_CLOCK;
         } else if (startsWith(p, "infinite")) {
-            host.bestMoveOwed = 1;
+            host.bestMoveOwed = true;
             limits.mode = MODE_INFINITE;
         } else if ((value = keywordValue(p, "depth "))) {
             limits.mode = MODE_DEPTH;
-            limits.maxDepth = clampInt(wordNumber(value), 1, MAX_PLY - 1);
+            limits.maxDepth = std::clamp(wordNumber(value), 1, MAX_PLY - 1);
         } else if ((value = keywordValue(p, "nodes "))) {
             int32_t nodes = wordNumber(value);
             limits.mode = MODE_NODES;
@@ -124,6 +125,7 @@ void applyGoTokens(const char* text, SearchLimits& limits, ProtocolHost& host) {
         }
         p = skipWord(value != nullptr ? value : p);
     }
+    return ponder;
 }
 
 void UciProtocol::commandPosition(const char* text) {
@@ -142,10 +144,7 @@ void UciProtocol::commandPosition(const char* text) {
             else
                 return;
         }
-        engine->gameHistoryCount = 0;
-        engine->keyHistoryCount = 0;
-        engine->lastMove = noMove;
-        engine->position.setStartPosition();
+        engine->setStartPosition();
         engine->playMoveList(moves);
     } else if (startsWith(text, "fen ")) {
         const char* fen = text + 4;
@@ -165,9 +164,7 @@ void UciProtocol::commandPonderHit() {
         releaseHeldResult();
         return;
     }
-    engine->limits.pondering = 0;
-    engine->limits.checkCounter = int32_t(engine->limits.checkInterval);
-    if (engine->stopReason == STOP_RUNNING) engine->checkStop();
+    engine->ponderHit();
 }
 
 void UciProtocol::commandStop() {
@@ -175,20 +172,18 @@ void UciProtocol::commandStop() {
         releaseHeldResult();
         return;
     }
-    if (engine->stopReason == STOP_ABORTED) return;
-    engine->stopReason = engine->limits.pondering ? STOP_PONDER : STOP_NORMAL;
-    stopRequested = 1;
+    engine->stopSearch();
+    stopRequested = true;
 }
 
 void UciProtocol::commandUciNewGame() {
     if (searchRunning()) {
-        engine->stopReason = STOP_ABORTED;
-        host->newGamePending = 1;
+        engine->abortSearch();
+        host->newGamePending = true;
         return;
     }
-    engine->newGame();
-    host->bestMoveOwed = 0;
-    resultHeld = 0;
+    host->newGame();
+    resultHeld = false;
 }
 
 int32_t UciProtocol::perftDepth(const char* line) const { return searchRunning() ? 0 : perftDepthOf(line); }

@@ -14,7 +14,7 @@ public:
     UciProtocol* owner = nullptr;
     ProtocolHost* host = nullptr;
 
-    void onSearchEnd(int32_t reason) override;
+    void onSearchEnd(StopReason reason) override;
     void onPv(int32_t depth, int32_t score, const Move* pv, double elapsedUs, int32_t pvLength,
               uint64_t nodes, int32_t seldepth, int32_t bound) override;
     void onMultiPv(int32_t line, int32_t depth, int32_t score, double elapsedUs, const Move* pv,
@@ -36,11 +36,11 @@ class UciProtocol : public Protocol {
 public:
     UciListener listener;
     // The UCI_LimitStrength check box; strength is limited only while it is on.
-    uint8_t limitStrength = 0;
+    bool limitStrength = false;
     // "stop" arrived during the running search (so its end is the GUI's answer, not a hold).
-    uint8_t stopRequested = 0;
+    bool stopRequested = false;
     // A finished infinite or ponder search whose "bestmove" line waits for "stop"/"ponderhit".
-    uint8_t resultHeld = 0;
+    bool resultHeld = false;
     char heldLine[64] = {};
 
     using Protocol::Protocol;
@@ -65,8 +65,9 @@ private:
     bool searchRunning() const;
 };
 
-// Reads the tokens of a "go " line into the limits; sets host.pondering and host.bestMoveOwed.
-void applyGoTokens(const char* tokens, SearchLimits& limits, ProtocolHost& host);
+// Reads the tokens of a "go " line into the limits and sets host.bestMoveOwed for an infinite
+// search; returns whether the line asks for a ponder search.
+bool applyGoTokens(const char* tokens, SearchLimits& limits, ProtocolHost& host);
 
 // The two parts of a UCI score: "cp" or "mate" and the number shown.
 struct UciScore {

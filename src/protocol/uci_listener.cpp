@@ -5,11 +5,12 @@
 #include <string>
 
 #include "app/host.h"
-#include "app/input.h"
 #include "board/notation.h"
 #include "protocol/pv_text.h"
 #include "protocol/uci.h"
 #include "search/engine.h"
+#include "search/input.h"
+#include "search/timecontrol.h"
 
 namespace {
 
@@ -17,9 +18,6 @@ namespace {
 const char* const boundSuffix[3] = {"", "upperbound ", "lowerbound "};
 
 const char* boundText(int32_t bound) { return bound >= 0 && bound <= 2 ? boundSuffix[bound] : ""; }
-
-// Elapsed time treated as 16 ms when the clock has not moved, so speeds stay finite.
-constexpr double ZERO_TIME_US = 16000.0;
 
 }  // namespace
 
@@ -30,14 +28,12 @@ UciScore uciScore(int32_t score) {
 }
 
 int32_t uciTimeMs(double elapsedUs) {
-    if (!(elapsedUs > 0.0)) return 16;
-    double ms = elapsedUs * 0.001;
+    const double ms = measurableMicros(elapsedUs) * 0.001;
     return ms >= 2147483647.0 ? INT32_MAX : int32_t(ms);
 }
 
 uint32_t uciNodesPerSecond(uint64_t nodes, double elapsedUs) {
-    double divisor = elapsedUs > 0.0 ? elapsedUs : ZERO_TIME_US;
-    double nps = double(nodes * 1000000ull) / divisor;
+    const double nps = double(nodes * 1000000ull) / measurableMicros(elapsedUs);
     if (!(nps >= 0.0)) return 0;
     return nps >= 4294967295.0 ? UINT32_MAX : uint32_t(nps);
 }
@@ -89,12 +85,12 @@ void UciListener::onInputPending() {
     std::string text;
     if (!readInputLine(text)) {
         // End of input is a "quit": nobody is left to read the result.
-        host->quit = 1;
-        engine->stopReason = STOP_ABORTED;
+        host->quit = true;
+        engine->abortSearch();
         return;
     }
     host->handleInputLine(text);
-    if (host->quit && engine->stopReason == STOP_RUNNING) engine->stopReason = STOP_ABORTED;
+    if (host->quit) engine->abortSearch();
 }
 
 void UciListener::reportBestMove(bool withPonder, bool holdBack) {
@@ -112,38 +108,31 @@ void UciListener::reportBestMove(bool withPonder, bool holdBack) {
     }
     if (holdBack) {
         std::memcpy(owner->heldLine, line, sizeof line);
-        owner->resultHeld = 1;
+        owner->resultHeld = true;
     } else {
         host->sendText(line);
     }
 }
 
-void UciListener::onSearchEnd(int32_t reason) {
+void UciListener::onSearchEnd(StopReason reason) {
     if (reason == STOP_ABORTED) {
-        if (host->newGamePending) {
-            engine->newGame();
-            host->bestMoveOwed = 0;
-            host->movesToGo = 40;
-            host->movesPerSession = 40;
-            engine->limits.movesToGo = 40;
-            host->newGamePending = 0;
-        }
+        if (host->newGamePending) host->newGame();
         if (host->bestMoveOwed) {
-            host->bestMoveOwed = 0;
+            host->bestMoveOwed = false;
             reportBestMove(false, false);
         }
         return;
     }
     // A search that ended by itself while the GUI still thinks it runs (infinite, or
     // pondering) keeps its answer until "stop" or "ponderhit" asks for it.
-    const bool endedByItself = owner->stopRequested == 0;
-    const bool ponderEnabled = host->ponderEnabled != 0;
+    const bool endedByItself = !owner->stopRequested;
+    const bool ponderEnabled = host->ponderEnabled;
     if (reason == STOP_PONDER_DEPTH || reason == STOP_PONDER) {
         // A "stop" is always answered, even with the Ponder option since switched off.
         reportBestMove(ponderEnabled, endedByItself);
     } else {
         const bool stillExpected =
-            engine->limits.mode == MODE_INFINITE || engine->limits.pondering != 0;
+            engine->limits.mode == MODE_INFINITE || engine->limits.pondering;
         reportBestMove(ponderEnabled, endedByItself && stillExpected);
     }
 }

@@ -1,4 +1,5 @@
 // UCI identification ("uci") and the options set through "setoption".
+#include <algorithm>
 #include <cstring>
 
 #include "app/host.h"
@@ -10,11 +11,9 @@ using namespace commandtext;
 
 namespace {
 
-constexpr int32_t HASH_MIN_MB = 1;
-constexpr int32_t HASH_MAX_MB = 2048;
-constexpr int32_t MULTI_PV_MAX = 32;
-constexpr int32_t ELO_MIN = 1000;
-constexpr int32_t ELO_MAX = 2600;
+constexpr int32_t MULTI_PV_MAX = MAX_PV_LINES;
+constexpr int32_t ELO_MIN = STRENGTH_ELO_MIN;
+constexpr int32_t ELO_MAX = STRENGTH_ELO_MAX;
 
 const char* checkText(int32_t on) { return on ? "true" : "false"; }
 
@@ -53,19 +52,18 @@ void UciProtocol::commandUci() {
     host->sendLine("option name UCI_Elo type spin default %d min %d max %d", host->StrengthELO, ELO_MIN,
                    ELO_MAX);
 
-    engine->init(clampInt(host->Hash, HASH_MIN_MB, HASH_MAX_MB));
-    engine->newGame();
-    host->bestMoveOwed = 0;
-    resultHeld = 0;
+    engine->init(std::clamp(host->Hash, HASH_MIN_MB, HASH_MAX_MB));
+    host->newGame();
+    resultHeld = false;
     // The defaults just announced are what the engine really uses.
-    engine->limits.nullMoveEnabled = host->UseNullMovePruning ? 1 : 0;
-    engine->limits.lmrEnabled = host->UseLMR ? 1 : 0;
-    limitStrength = host->UseStrength ? 1 : 0;
+    engine->limits.nullMoveEnabled = host->UseNullMovePruning;
+    engine->limits.lmrEnabled = host->UseLMR;
+    limitStrength = host->UseStrength;
     applyStrength(host->StrengthELO);
     if (host->Book) {
         if (!engine->loadBook(host->BookFile)) host->Book = 0;
     } else {
-        engine->limits.bookEnabled = 0;
+        engine->limits.bookEnabled = false;
         engine->book.clear();
     }
     host->sendText("uciok");
@@ -77,30 +75,21 @@ void UciProtocol::commandSetOption(const char* text) {
     const char* value = nullptr;
     SearchLimits& limits = engine->limits;
     if ((value = optionValue(name, "Hash "))) {
-        int32_t megabytes = clampInt(parseInt32(value), HASH_MIN_MB, HASH_MAX_MB);
-        limits.hashMb = megabytes;
+        int32_t megabytes = std::clamp(parseInt32(value), HASH_MIN_MB, HASH_MAX_MB);
         engine->tt.resize(megabytes);
     } else if ((value = optionValue(name, "Ponder "))) {
-        if (isTrue(value)) {
-            limits.ponderEnabled = 1;
-            host->ponderEnabled = 1;
-        } else {
-            limits.ponderMove = noMove;
-            limits.ponderEnabled = 0;
-            limits.pondering = 0;
-            host->ponderEnabled = 0;
-        }
+        host->setPonderEnabled(isTrue(value));
     } else if ((value = optionValue(name, "NullMovePruning "))) {
-        limits.nullMoveEnabled = isTrue(value) ? 1 : 0;
+        limits.nullMoveEnabled = isTrue(value);
     } else if ((value = optionValue(name, "LateMoveReduction "))) {
-        limits.lmrEnabled = isTrue(value) ? 1 : 0;
+        limits.lmrEnabled = isTrue(value);
     } else if ((value = optionValue(name, "OwnBook "))) {
         if (isTrue(value)) {
             host->Book = 1;
             loadBookFile();
         } else {
             host->Book = 0;
-            limits.bookEnabled = 0;
+            limits.bookEnabled = false;
             engine->book.clear();
         }
     } else if ((value = optionValue(name, "Book File "))) {
@@ -111,11 +100,11 @@ void UciProtocol::commandSetOption(const char* text) {
     } else if (const char* rest = keywordValue(name, "Clear ")) {
         if (startsWith(rest, "Hash")) engine->tt.clear();
     } else if ((value = optionValue(name, "MultiPV "))) {
-        engine->multiPv = clampInt(parseInt32(value), 1, MULTI_PV_MAX);
+        engine->multiPv = std::clamp(parseInt32(value), 1, MULTI_PV_MAX);
     } else if ((value = optionValue(name, "UCI_Elo "))) {
         applyStrength(parseInt32(value));
     } else if ((value = optionValue(name, "UCI_LimitStrength "))) {
-        limitStrength = isTrue(value) ? 1 : 0;
+        limitStrength = isTrue(value);
         applyStrength(strengthElo);
     } else if ((value = optionValue(name, "UCI_Chess960 "))) {
         engine->position.chess960 = isTrue(value) ? 1 : 0;

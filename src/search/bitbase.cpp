@@ -4,15 +4,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include "board/types.h"
+
 namespace {
 
 enum KpkResult : uint8_t { KPK_UNKNOWN, KPK_INVALID, KPK_DRAW, KPK_WIN };
-
-int32_t distance(int32_t a, int32_t b) {
-    const int32_t df = std::abs((a & 7) - (b & 7));
-    const int32_t dr = std::abs((a >> 3) - (b >> 3));
-    return df > dr ? df : dr;
-}
 
 bool pawnAttacksSquare(int32_t pawn, int32_t square) {
     if ((square >> 3) != (pawn >> 3) + 1) return false;
@@ -26,7 +22,7 @@ struct KingSteps {
     KingSteps() {
         for (int32_t s = 0; s < 64; ++s)
             for (int32_t t = 0; t < 64; ++t)
-                if (distance(s, t) == 1) to[s][count[s]++] = t;
+                if (squareDistance(s, t) == 1) to[s][count[s]++] = t;
     }
 };
 
@@ -52,7 +48,7 @@ bool promotionWins(const KingSteps& steps, int32_t wk, int32_t bk, int32_t queen
     bool hasMove = false;
     for (int32_t i = 0; i < steps.count[bk]; ++i) {
         const int32_t n = steps.to[bk][i];
-        if (distance(n, wk) <= 1) continue;
+        if (squareDistance(n, wk) <= 1) continue;
         if (n == queening) return false;  // the new piece is taken undefended
         // The black king is no blocker on its own line: it moves off the square.
         if (!sliderAttacks(queening, n, wk, queen)) hasMove = true;
@@ -72,7 +68,7 @@ KpkResult classify(const std::vector<uint8_t>& results, const KingSteps& steps, 
         bool allKnown = true;
         for (int32_t i = 0; i < steps.count[wk]; ++i) {
             const int32_t n = steps.to[wk][i];
-            if (n == pawn || distance(n, bk) <= 1) continue;
+            if (n == pawn || squareDistance(n, bk) <= 1) continue;
             const uint8_t child = results[kpkIndex(bk, n, pawn, 0)];
             if (child == KPK_WIN) return KPK_WIN;
             if (child == KPK_UNKNOWN) allKnown = false;
@@ -101,7 +97,7 @@ KpkResult classify(const std::vector<uint8_t>& results, const KingSteps& steps, 
     bool hasMove = false;
     for (int32_t i = 0; i < steps.count[bk]; ++i) {
         const int32_t n = steps.to[bk][i];
-        if (distance(n, wk) <= 1 || pawnAttacksSquare(pawn, n)) continue;
+        if (squareDistance(n, wk) <= 1 || pawnAttacksSquare(pawn, n)) continue;
         if (n == pawn) return KPK_DRAW;  // undefended pawn taken
         hasMove = true;
         const uint8_t child = results[kpkIndex(n, wk, pawn, 1)];
@@ -120,7 +116,7 @@ bool isLegalPlacement(uint32_t index) {
     const int32_t pawn = pawnRank * 8 + (pawnCode & 3);
     const bool whiteToMove = (index >> 17) & 1;
     if (pawnRank < 1 || pawnRank > 6) return false;
-    if (wk == bk || wk == pawn || bk == pawn || distance(wk, bk) <= 1) return false;
+    if (wk == bk || wk == pawn || bk == pawn || squareDistance(wk, bk) <= 1) return false;
     // The side not to move may not stand in check.
     return !(whiteToMove && pawnAttacksSquare(pawn, bk));
 }

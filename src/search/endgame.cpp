@@ -1,7 +1,6 @@
 #include "search/evaluate.h"
 
 #include <bit>
-#include <cstdlib>
 
 #include "search/bitbase.h"
 
@@ -54,12 +53,6 @@ constexpr EndgameRow endgameRows[] = {
     {2 * B, B, Rule::Scale4},
 };
 
-int32_t kingDistance(int32_t a, int32_t b) {
-    const int32_t df = std::abs(fileOf(a) - fileOf(b));
-    const int32_t dr = std::abs(rankOf(a) - rankOf(b));
-    return df > dr ? df : dr;
-}
-
 EndgameVerdict finalScore(int32_t score) {
     EndgameVerdict v;
     v.final = true;
@@ -77,7 +70,7 @@ EndgameVerdict scaled(int32_t scale) {
 EndgameVerdict mateScore(const Position& pos, int32_t strong, int32_t base) {
     const int32_t weakKing = pos.kingSquare[strong ^ 1];
     const int32_t s = base + lonelyKingEdgeBonus[weakKing & 63] +
-                      kingDistanceBonus[kingDistance(weakKing, pos.kingSquare[strong])];
+                      kingDistanceBonus[squareDistance(weakKing, pos.kingSquare[strong])];
     return finalScore(pos.sideToMove == strong ? s : -s);
 }
 

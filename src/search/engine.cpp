@@ -15,7 +15,6 @@ int32_t lmrReduction[64][64];
 
 namespace {
 
-constexpr int32_t INITIAL_GAME_CAPACITY = 512;
 constexpr uint32_t PAWN_HASH_ENTRIES = 65536;
 constexpr uint32_t PAWN_HASH_ENTRY_BYTES = sizeof(PawnHashEntry);
 
@@ -71,10 +70,8 @@ Engine::Engine() {
     std::memset(pvTable, 0, sizeof(pvTable));
     for (MoveList& list : moveLists) clearMoveList(list);
     clearMoveList(rootMoves);
-    gameHistory = new UndoRecord[INITIAL_GAME_CAPACITY]();
-    gameHistoryCapacity = INITIAL_GAME_CAPACITY;
-    // Room for the whole game plus the deepest search path; grown with the game history.
-    keyHistory = new uint64_t[INITIAL_GAME_CAPACITY + KEY_HISTORY_SLACK]();
+    // The only allocation: the first game and key histories.
+    growUndoStack();
 }
 
 Engine::~Engine() {
@@ -90,8 +87,8 @@ Engine::~Engine() {
 void Engine::init(int32_t hashMb) {
     initAttackTables();
     initEvalTables();
-    keyHistoryCount = 0;
-    limits.hashMb = hashMb;
+    // A fresh engine state holds no game; newGame or a position command sets one up.
+    clearGameRecord();
     tt.resize(hashMb);
     allocatePawnHash(pawnHash);
     evaluator.pawnHash = &pawnHash;
@@ -102,26 +99,21 @@ void Engine::init(int32_t hashMb) {
 
 void Engine::newGame() {
     limits.thinkCount = 0;
-    searching = 0;
-    limits.pondering = 0;
+    searching = false;
+    limits.pondering = false;
     limits.ponderMove = noMove;
     limits.mode = MODE_MOVE_TIME;
     limits.timeBudget = 7500;
-    limits.startSeconds = 0;
-    limits.startMicroseconds = 0;
     limits.checkInterval = 30000;
     limits.checkCounter = 0;
     limits.timePerMove = 5000000;
     limits.nodeLimit = 2000000;
-    limits.movesToGo = 40;
+    limits.movesToGo = MOVES_PER_SESSION;
     limits.increment[BLACK] = 0;
     limits.increment[WHITE] = 0;
     limits.maxDepth = 8;
     limits.baseTime = 300000;
-    gameHistoryCount = 0;
-    keyHistoryCount = 0;
-    lastMove = noMove;
-    position.setStartPosition();
+    setStartPosition();
     tt.clear();
     std::memset(history, 0, sizeof(history));
     std::memset(killers, 0, sizeof(killers));
@@ -132,11 +124,16 @@ void Engine::newGame() {
 void Engine::clear() {
     perft.engine = nullptr;
     perft.position = nullptr;
-    limits.ponderMove = noMove;
-    limits.pondering = 0;
-    limits.ponderEnabled = 0;
-    if (searching) stopReason = STOP_ABORTED;
+    setPonderEnabled(false);
+    abortSearch();
     position.reset();
     tt.release();
     releasePawnHash(pawnHash);
+}
+
+void Engine::setPonderEnabled(bool on) {
+    limits.ponderEnabled = on;
+    if (on) return;
+    limits.ponderMove = noMove;
+    limits.pondering = false;
 }

@@ -7,11 +7,6 @@
 #include "search/limits.h"
 #include "search/pawns.h"
 
-int32_t pstMidgame[2][8][64];
-int32_t pstEndgame[2][8][64];
-int32_t mobilityBonusMg[4][28];
-int32_t mobilityBonusEg[4][28];
-
 namespace {
 
 // Tables as White sees them: index 0 is a1, rows run from rank 1 up to rank 8.
@@ -146,17 +141,6 @@ constexpr int32_t ENDGAME_PHASE = 8;
 
 enum MobilityKind { MOB_KNIGHT, MOB_BISHOP, MOB_ROOK, MOB_QUEEN };
 
-constexpr Bitboard FILE_A = 0x0101010101010101ULL;
-constexpr Bitboard FILE_H = FILE_A << 7;
-constexpr Bitboard RANK_1 = 0xFFULL;
-
-constexpr Bitboard bit(int32_t square) { return Bitboard(1) << square; }
-constexpr Bitboard rankBB(int32_t rank) { return RANK_1 << (8 * rank); }
-
-Bitboard pawnAttackSet(int32_t colour, Bitboard pawns) {
-    if (colour == WHITE) return ((pawns & ~FILE_A) << 7) | ((pawns & ~FILE_H) << 9);
-    return ((pawns & ~FILE_A) >> 9) | ((pawns & ~FILE_H) >> 7);
-}
 
 int32_t pieceCount(const Position& pos, int32_t colour, int32_t type) {
     return int32_t((pos.materialKey >> (32 * colour + 4 * (type - 1))) & 15);
@@ -179,25 +163,25 @@ int32_t fixedPatterns(const Position& pos) {
     const int32_t wk = pos.kingSquare[WHITE], bk = pos.kingSquare[BLACK];
     int32_t mg = 0;
 
-    if ((wp & bit(D2)) && (occ & bit(D3))) mg -= BLOCKED_CENTRE_PAWN;
-    if ((wp & bit(E2)) && (occ & bit(E3))) mg -= BLOCKED_CENTRE_PAWN;
-    if ((bp & bit(D7)) && (occ & bit(D6))) mg += BLOCKED_CENTRE_PAWN;
-    if ((bp & bit(E7)) && (occ & bit(E6))) mg += BLOCKED_CENTRE_PAWN;
+    if ((wp & squareBB[D2]) && (occ & squareBB[D3])) mg -= BLOCKED_CENTRE_PAWN;
+    if ((wp & squareBB[E2]) && (occ & squareBB[E3])) mg -= BLOCKED_CENTRE_PAWN;
+    if ((bp & squareBB[D7]) && (occ & squareBB[D6])) mg += BLOCKED_CENTRE_PAWN;
+    if ((bp & squareBB[E7]) && (occ & squareBB[E6])) mg += BLOCKED_CENTRE_PAWN;
 
-    if ((wn & bit(A7)) && (bp & bit(B7)) && (bp & bit(A6))) mg -= TRAPPED_MINOR;
-    if ((wn & bit(H7)) && (bp & bit(G7)) && (bp & bit(H6))) mg -= TRAPPED_MINOR;
-    if ((bn & bit(A2)) && (wp & bit(B2)) && (wp & bit(A3))) mg += TRAPPED_MINOR;
-    if ((bn & bit(H2)) && (wp & bit(G2)) && (wp & bit(H3))) mg += TRAPPED_MINOR;
+    if ((wn & squareBB[A7]) && (bp & squareBB[B7]) && (bp & squareBB[A6])) mg -= TRAPPED_MINOR;
+    if ((wn & squareBB[H7]) && (bp & squareBB[G7]) && (bp & squareBB[H6])) mg -= TRAPPED_MINOR;
+    if ((bn & squareBB[A2]) && (wp & squareBB[B2]) && (wp & squareBB[A3])) mg += TRAPPED_MINOR;
+    if ((bn & squareBB[H2]) && (wp & squareBB[G2]) && (wp & squareBB[H3])) mg += TRAPPED_MINOR;
 
-    if ((wb & bit(A7)) && (bp & bit(B6))) mg -= TRAPPED_MINOR;
-    if ((wb & bit(H7)) && (bp & bit(G6))) mg -= TRAPPED_MINOR;
-    if ((bb & bit(A2)) && (wp & bit(B3))) mg += TRAPPED_MINOR;
-    if ((bb & bit(H2)) && (wp & bit(G3))) mg += TRAPPED_MINOR;
+    if ((wb & squareBB[A7]) && (bp & squareBB[B6])) mg -= TRAPPED_MINOR;
+    if ((wb & squareBB[H7]) && (bp & squareBB[G6])) mg -= TRAPPED_MINOR;
+    if ((bb & squareBB[A2]) && (wp & squareBB[B3])) mg += TRAPPED_MINOR;
+    if ((bb & squareBB[H2]) && (wp & squareBB[G3])) mg += TRAPPED_MINOR;
 
-    if ((wk == F1 || wk == G1 || wk == H1) && (wr & (bit(G1) | bit(H1)))) mg -= ROOK_SHUT_IN;
-    if ((wk == A1 || wk == B1 || wk == C1) && (wr & (bit(A1) | bit(B1)))) mg -= ROOK_SHUT_IN;
-    if ((bk == F8 || bk == G8 || bk == H8) && (br & (bit(G8) | bit(H8)))) mg += ROOK_SHUT_IN;
-    if ((bk == A8 || bk == B8 || bk == C8) && (br & (bit(A8) | bit(B8)))) mg += ROOK_SHUT_IN;
+    if ((wk == F1 || wk == G1 || wk == H1) && (wr & (squareBB[G1] | squareBB[H1]))) mg -= ROOK_SHUT_IN;
+    if ((wk == A1 || wk == B1 || wk == C1) && (wr & (squareBB[A1] | squareBB[B1]))) mg -= ROOK_SHUT_IN;
+    if ((bk == F8 || bk == G8 || bk == H8) && (br & (squareBB[G8] | squareBB[H8]))) mg += ROOK_SHUT_IN;
+    if ((bk == A8 || bk == B8 || bk == C8) && (br & (squareBB[A8] | squareBB[B8]))) mg += ROOK_SHUT_IN;
     return mg;
 }
 
@@ -212,7 +196,7 @@ void scorePieces(const Position& pos, int32_t colour, Bitboard enemyPawnAttacks,
     const Bitboard safe = ~own & ~enemyPawnAttacks;
     const int32_t seventh = colour == WHITE ? 6 : 1;
     const int32_t eighth = colour == WHITE ? 7 : 0;
-    const bool seventhTarget = rankOf(pos.kingSquare[enemy]) == eighth || (enemyPawns & rankBB(seventh)) != 0;
+    const bool seventhTarget = rankOf(pos.kingSquare[enemy]) == eighth || (enemyPawns & rankMask[seventh]) != 0;
 
     for (int32_t type = KNIGHT; type <= QUEEN; ++type) {
         const int32_t kind = type - KNIGHT;
@@ -234,12 +218,12 @@ void scorePieces(const Position& pos, int32_t colour, Bitboard enemyPawnAttacks,
 
             if (type == KNIGHT) {
                 const int32_t outpost = outpostBonus.bonus[colour][s];
-                if (outpost != 0 && !(enemyPawnAttacks & bit(s)) && (ownPawnAttacks & bit(s))) {
+                if (outpost != 0 && !(enemyPawnAttacks & squareBB[s]) && (ownPawnAttacks & squareBB[s])) {
                     t.mg += outpost;
                     t.eg += outpost;
                 }
             } else if (type == ROOK) {
-                const Bitboard file = FILE_A << fileOf(s);
+                const Bitboard file = fileMask[fileOf(s)];
                 if (!(ownPawns & file)) {
                     const int32_t bonus = (enemyPawns & file) ? ROOK_HALF_OPEN_FILE : ROOK_OPEN_FILE;
                     t.mg += bonus;
@@ -267,7 +251,7 @@ int32_t kingShelter(const Position& pos, int32_t colour) {
     int32_t shelter = 0;
     for (int32_t f = kingFile - 1; f <= kingFile + 1; ++f) {
         if (f < 0 || f > 7) continue;
-        const Bitboard onFile = pawns & (FILE_A << f);
+        const Bitboard onFile = pawns & fileMask[f];
         int32_t index = 0;
         if (onFile) {
             // The pawn nearest the own back rank shields the king.
@@ -289,13 +273,46 @@ int32_t kingAttackUnits(int32_t kingSquare, const PieceTerms& enemy) {
 
 // Blends a per-position pseudo-random value into the score for weaker play.
 int32_t applyStrengthNoise(int32_t score, uint64_t key) {
-    const float weight = float(strengthElo - 1000) / 16.0f;
+    const float weight = float(strengthElo - STRENGTH_ELO_MIN) / 16.0f;
     const int32_t w = weight <= 0.0f ? 0 : weight >= 100.0f ? 100 : int32_t(weight);
     const int32_t noise = int32_t(key % 200) - 100;
     return (score * w + (100 - w) * noise) / 100;
 }
 
+constexpr EvalTables buildEvalTables() {
+    EvalTables t{};
+    const SquareTable* midgame[8] = {nullptr, &pawnMg, &knightMg, &bishopMg, nullptr, nullptr, &kingMg, nullptr};
+    const SquareTable* endgame[8] = {nullptr, nullptr, &minorEg, &minorEg, nullptr, &queenEg, &kingEg, nullptr};
+    for (int32_t type = 0; type < 8; ++type) {
+        for (int32_t sq = 0; sq < 64; ++sq) {
+            // Black entries are defined on the square itself; White reads them through the mirror.
+            const int32_t whiteView = mirrorSquare(sq);
+            t.pstMidgame[BLACK][type][sq] = midgame[type] ? (*midgame[type])[whiteView] : 0;
+            t.pstEndgame[BLACK][type][sq] = endgame[type] ? (*endgame[type])[whiteView] : 0;
+            if (type == ROOK) t.pstMidgame[BLACK][type][sq] = rookFileMg[fileOf(sq)];
+        }
+    }
+    for (int32_t type = 0; type < 8; ++type) {
+        for (int32_t sq = 0; sq < 64; ++sq) {
+            t.pstMidgame[WHITE][type][sq] = t.pstMidgame[BLACK][type][mirrorSquare(sq)];
+            t.pstEndgame[WHITE][type][sq] = t.pstEndgame[BLACK][type][mirrorSquare(sq)];
+        }
+    }
+    // Knight, bishop and rook: -8 in steps of 4; queen: -2 in steps of 1; 0 beyond each count.
+    constexpr int32_t mobilityEntries[4] = {9, 14, 15, 28};
+    for (int32_t kind = 0; kind < 4; ++kind) {
+        for (int32_t n = 0; n < 28; ++n) {
+            const int32_t value = n >= mobilityEntries[kind] ? 0 : kind == MOB_QUEEN ? -2 + n : -8 + 4 * n;
+            t.mobilityMg[kind][n] = value;
+            t.mobilityEg[kind][n] = value;
+        }
+    }
+    return t;
+}
+
 }  // namespace
+
+constexpr EvalTables evalTables = buildEvalTables();
 
 int32_t Evaluator::evaluate(const Position& pos) const {
     int32_t scale = FULL_SCALE;
@@ -356,33 +373,6 @@ int32_t Evaluator::lazyEvaluate(const Position& pos, int32_t alpha, int32_t beta
 }
 
 void initEvalTables() {
-    const SquareTable* midgame[8] = {nullptr, &pawnMg, &knightMg, &bishopMg, nullptr, nullptr, &kingMg, nullptr};
-    const SquareTable* endgame[8] = {nullptr, nullptr, &minorEg, &minorEg, nullptr, &queenEg, &kingEg, nullptr};
-    for (int32_t type = 0; type < 8; ++type) {
-        for (int32_t sq = 0; sq < 64; ++sq) {
-            // Black entries are defined on the square itself; White reads them through the mirror.
-            const int32_t whiteView = mirrorSquare(sq);
-            pstMidgame[BLACK][type][sq] = midgame[type] ? (*midgame[type])[whiteView] : 0;
-            pstEndgame[BLACK][type][sq] = endgame[type] ? (*endgame[type])[whiteView] : 0;
-            if (type == ROOK) pstMidgame[BLACK][type][sq] = rookFileMg[fileOf(sq)];
-        }
-    }
-    for (int32_t type = 0; type < 8; ++type) {
-        for (int32_t sq = 0; sq < 64; ++sq) {
-            pstMidgame[WHITE][type][sq] = pstMidgame[BLACK][type][mirrorSquare(sq)];
-            pstEndgame[WHITE][type][sq] = pstEndgame[BLACK][type][mirrorSquare(sq)];
-        }
-    }
-
-    constexpr int32_t mobilityEntries[4] = {9, 14, 15, 28};
-    for (int32_t kind = 0; kind < 4; ++kind) {
-        for (int32_t n = 0; n < 28; ++n) {
-            const int32_t value = n >= mobilityEntries[kind] ? 0 : kind == MOB_QUEEN ? -2 + n : -8 + 4 * n;
-            mobilityBonusMg[kind][n] = value;
-            mobilityBonusEg[kind][n] = value;
-        }
-    }
-
     // Built here, before any clock runs, so that no search stalls on its first KPK probe.
     kpkBitbase();
 }

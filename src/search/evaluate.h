@@ -10,13 +10,22 @@ struct PawnHashTable;
 
 inline constexpr int32_t LAZY_EVAL_MARGIN = 324;
 
-// Piece-square tables [colour][piece type][square]; the white half mirrors the black half.
-extern int32_t pstMidgame[2][8][64];
-extern int32_t pstEndgame[2][8][64];
+// Piece-square tables [colour][piece type][square] (the white half mirrors the black half) and
+// mobility bonuses by piece kind (knight, bishop, rook, queen) and safe-square count; fixed at
+// compile time in evaluate.cpp.
+struct EvalTables {
+    int32_t pstMidgame[2][8][64];
+    int32_t pstEndgame[2][8][64];
+    int32_t mobilityMg[4][28];
+    int32_t mobilityEg[4][28];
+};
+extern const EvalTables evalTables;
 
-// Mobility bonus by piece kind (knight, bishop, rook, queen) and attacked-square count.
-extern int32_t mobilityBonusMg[4][28];
-extern int32_t mobilityBonusEg[4][28];
+// Constant references: each lookup is a direct load from the table.
+inline constexpr const int32_t (&pstMidgame)[2][8][64] = evalTables.pstMidgame;
+inline constexpr const int32_t (&pstEndgame)[2][8][64] = evalTables.pstEndgame;
+inline constexpr const int32_t (&mobilityBonusMg)[4][28] = evalTables.mobilityMg;
+inline constexpr const int32_t (&mobilityBonusEg)[4][28] = evalTables.mobilityEg;
 
 struct Evaluator {
     PawnHashTable* pawnHash = nullptr;
@@ -29,6 +38,5 @@ struct Evaluator {
     static EndgameVerdict recogniseEndgame(const Position& pos);
 };
 
-// Mirrors the piece-square tables, writes the mobility tables and builds the KPK bitbase
-// (once per process); called by Engine::init.
+// Builds the KPK bitbase (once per process) before any clock runs; called by Engine::init.
 void initEvalTables();

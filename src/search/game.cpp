@@ -1,16 +1,14 @@
-// Game history and key history: grown together so the game plus a full search path always fit.
+// The game record: the position, the game history and the key history change here only
+// (besides the search, which restores them before it returns). The front ends, the root
+// driver and the tools call these verbs.
 #include <algorithm>
 
+#include "app/logger.h"
+#include "board/fen.h"
 #include "search/engine.h"
 
-namespace {
-
-constexpr int32_t FIRST_GAME_CAPACITY = 512;
-
-}  // namespace
-
 void Engine::growUndoStack() {
-    const int32_t capacity = gameHistoryCapacity > 0 ? gameHistoryCapacity * 2 : FIRST_GAME_CAPACITY;
+    const int32_t capacity = gameHistoryCapacity > 0 ? gameHistoryCapacity * 2 : INITIAL_GAME_CAPACITY;
     UndoRecord* records = new UndoRecord[capacity]();
     // The key history keeps room for a whole search path beyond the game.
     uint64_t* keys = new uint64_t[size_t(capacity) + KEY_HISTORY_SLACK]();
@@ -26,6 +24,43 @@ void Engine::growUndoStack() {
     gameHistoryCount = recordsInUse;
     keyHistoryCount = keysInUse;
     gameHistoryCapacity = capacity;
+}
+
+void Engine::clearGameRecord() {
+    gameHistoryCount = 0;
+    keyHistoryCount = 0;
+    lastMove = noMove;
+}
+
+void Engine::setStartPosition() {
+    clearGameRecord();
+    position.setStartPosition();
+}
+
+int32_t Engine::setFen(const char* fen) {
+    if (fen == nullptr) return 0;
+    if (!parseFen(position, fen)) {
+        logger.log(LOG_ERROR, "Invalid FEN string : '%s'", fen);
+        return 0;
+    }
+    clearGameRecord();
+    return 1;
+}
+
+int32_t Engine::getFen(char* buffer) const {
+    writeFen(position, gameHistoryCount, buffer);
+    return 1;
+}
+
+bool Engine::playMove(Move move) {
+    if (move == noMove || !position.isPseudoLegal(move)) return false;
+    if (gameHistoryCount >= gameHistoryCapacity) growUndoStack();
+    const uint64_t keyBefore = position.key;
+    if (!position.doMoveIfLegal(move, gameHistory[gameHistoryCount])) return false;
+    keyHistory[keyHistoryCount++] = keyBefore;
+    lastMove = move;
+    gameHistoryCount++;
+    return true;
 }
 
 int32_t Engine::undoLastMove() {

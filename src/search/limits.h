@@ -21,22 +21,23 @@ enum StopReason : int32_t {
     STOP_PONDER_DEPTH = 5
 };
 
+// Moves to the next time control at the start of a game.
+inline constexpr int32_t MOVES_PER_SESSION = 40;
+
 struct SearchLimits {
-    int32_t ponderEnabled = 0;
-    int32_t pondering = 0;
+    bool ponderEnabled = false;
+    // A ponder search runs: no limit ends it until "ponderhit".
+    bool pondering = false;
     Move ponderMove = noMove;
-    int32_t mode = MODE_MOVE_TIME;
+    TimeControlMode mode = MODE_MOVE_TIME;
     uint32_t timeBudget = 20;
-    int32_t startSeconds = 0;
-    int32_t startMicroseconds = 0;
     // Monotonic clock (microseconds) at the start of Engine::think; the time test measures from it.
     uint64_t startTimeUs = 0;
     uint32_t checkInterval = 30000;
     int32_t checkCounter = 0;
-    int32_t hashMb = 32;
     int32_t timePerMove = 5000000;
     uint64_t nodeLimit = 2000000;
-    int32_t movesToGo = 40;
+    int32_t movesToGo = MOVES_PER_SESSION;
     int32_t increment[2] = {0, 0};
     uint64_t nodes = 0;
     int32_t thinkCount = 0;
@@ -44,15 +45,18 @@ struct SearchLimits {
     int32_t baseTime = 0;
     int32_t depthReached = 0;
     int32_t seldepth = 0;
-    int32_t outputStarted = 0;
-    uint8_t nullMoveEnabled = 1;
-    uint8_t lmrEnabled = 1;
+    bool outputStarted = false;
+    bool nullMoveEnabled = true;
+    bool lmrEnabled = true;
     float clock[2] = {0.0f, 0.0f};
-    uint8_t testSuiteMode = 0;
-    uint8_t bookEnabled = 1;
+    bool testSuiteMode = false;
+    bool bookEnabled = true;
     int32_t bookMaxPly = 0;
 };
 
-// Process-wide strength setting: read by the evaluation and the search.
+// Process-wide strength setting: read by the evaluation and the search. The Elo lies in
+// STRENGTH_ELO_MIN..STRENGTH_ELO_MAX; at the maximum nothing is weakened.
+inline constexpr int32_t STRENGTH_ELO_MIN = 1000;
+inline constexpr int32_t STRENGTH_ELO_MAX = 2600;
 extern int32_t strengthElo;
 extern int32_t strengthLimited;

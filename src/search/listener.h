@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "board/types.h"
+#include "search/limits.h"
 
 class Engine;
 
@@ -12,7 +13,7 @@ public:
     Engine* engine = nullptr;
 
     virtual ~SearchListener() = default;
-    virtual void onSearchEnd(int32_t /*reason*/) {}
+    virtual void onSearchEnd(StopReason /*reason*/) {}
     virtual void onPv(int32_t /*depth*/, int32_t /*score*/, const Move* /*pv*/, double /*elapsedUs*/,
                       int32_t /*pvLength*/, uint64_t /*nodes*/, int32_t /*seldepth*/, int32_t /*bound*/) {}
     virtual void onMultiPv(int32_t /*line*/, int32_t /*depth*/, int32_t /*score*/, double /*elapsedUs*/,

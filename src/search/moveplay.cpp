@@ -1,8 +1,8 @@
+// Playing moves given as text: one move (XBoard) or a blank-separated list (UCI "position").
 #include <cstdio>
 #include <cstring>
 
 #include "app/logger.h"
-#include "board/fen.h"
 #include "board/notation.h"
 #include "search/engine.h"
 
@@ -21,55 +21,20 @@ void formatIllegalMove(const char* text, char* out, size_t size) {
     std::snprintf(out, size, "Illegal move: %s", shown);
 }
 
-}  // namespace
-
-int32_t Engine::setFen(const char* fen) {
-    if (fen == nullptr) return 0;
-    if (!parseFen(position, fen)) {
-        logger.log(LOG_ERROR, "Invalid FEN string : '%s'", fen);
-        return 0;
-    }
-    gameHistoryCount = 0;
-    keyHistoryCount = 0;
-    lastMove = noMove;
-    return 1;
-}
-
-int32_t Engine::getFen(char* buffer) const {
-    writeFen(position, gameHistoryCount, buffer);
-    return 1;
-}
-
-// Plays a built move on the game when it is legal; 0 leaves the game as it was.
-static int32_t playGameMove(Engine& engine, Move move) {
-    Position& position = engine.position;
-    if (move == noMove || !position.isPseudoLegal(move)) return 0;
-    if (engine.gameHistoryCount >= engine.gameHistoryCapacity) engine.growUndoStack();
-    engine.keyHistory[engine.keyHistoryCount++] = position.key;
-    UndoRecord& undo = engine.gameHistory[engine.gameHistoryCount];
-    position.doMove(move, undo);
-    if (position.isSquareAttacked(position.kingSquare[position.otherSide], position.sideToMove)) {
-        position.undoMove(move, undo);
-        engine.keyHistoryCount--;
-        return 0;
-    }
-    engine.lastMove = move;
-    engine.gameHistoryCount++;
-    return 1;
-}
-
-static void reportIllegalMove(Engine& engine, const char* text) {
+void reportIllegalMove(Engine& engine, const char* text) {
     char message[32];
     formatIllegalMove(text, message, sizeof(message));
     engine.listener->onInfoString(message);
     logger.log(LOG_ERROR, "%s", message);
 }
 
+}  // namespace
+
 int32_t Engine::playMoveText(const char* text) {
     if (text == nullptr) return 0;
     Move move = noMove;
     if (text[0] != 'O' || std::strncmp(text, "O-O", 3) == 0) move = parseMoveText(position, text);
-    if (!playGameMove(*this, move)) {
+    if (!playMove(move)) {
         reportIllegalMove(*this, text);
         return 0;
     }
@@ -111,7 +76,7 @@ int32_t Engine::playMoveList(const char* text) {
             }
             if (wellFormed) move = buildMove(position, parseSquare(token), parseSquare(token + 2), promotion);
         }
-        if (!playGameMove(*this, move)) {
+        if (!playMove(move)) {
             reportIllegalMove(*this, token);
             return 0;
         }

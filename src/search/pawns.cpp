@@ -2,16 +2,12 @@
 
 #include <array>
 #include <bit>
-#include <cstdlib>
 
+#include "board/attacks.h"
 #include "search/evaluate.h"
 
 namespace {
 
-constexpr Bitboard FILE_A = 0x0101010101010101ULL;
-constexpr Bitboard FILE_H = FILE_A << 7;
-
-constexpr Bitboard fileBB(int32_t file) { return FILE_A << file; }
 
 // Squares strictly ahead of rank `rank` for colour c (toward the enemy back rank).
 constexpr Bitboard ranksAhead(int32_t colour, int32_t rank) {
@@ -35,15 +31,15 @@ struct PawnMasks {
 constexpr PawnMasks buildPawnMasks() {
     PawnMasks m;
     for (int32_t f = 0; f < 8; ++f)
-        m.adjacentFilesMask[f] = (f > 0 ? fileBB(f - 1) : 0) | (f < 7 ? fileBB(f + 1) : 0);
+        m.adjacentFilesMask[f] = (f > 0 ? fileMask[f - 1] : 0) | (f < 7 ? fileMask[f + 1] : 0);
     for (int32_t c = 0; c < 2; ++c) {
         for (int32_t s = 0; s < 64; ++s) {
             const Bitboard ahead = ranksAhead(c, rankOf(s));
             const Bitboard adjacent = m.adjacentFilesMask[fileOf(s)];
-            m.frontSpan[c][s] = ahead & fileBB(fileOf(s));
+            m.frontSpan[c][s] = ahead & fileMask[fileOf(s)];
             const int32_t stopSq = c == WHITE ? s + 8 : s - 8;
             m.stop[c][s] = stopSq >= 0 && stopSq < 64 ? Bitboard(1) << stopSq : 0;
-            m.passedSpan[c][s] = ahead & (fileBB(fileOf(s)) | adjacent);
+            m.passedSpan[c][s] = ahead & (fileMask[fileOf(s)] | adjacent);
             m.supportSpan[c][s] = ~ahead & adjacent;
         }
     }
@@ -52,19 +48,8 @@ constexpr PawnMasks buildPawnMasks() {
 
 constexpr PawnMasks masks = buildPawnMasks();
 
-Bitboard pawnAttackSet(int32_t colour, Bitboard pawns) {
-    if (colour == WHITE) return ((pawns & ~FILE_A) << 7) | ((pawns & ~FILE_H) << 9);
-    return ((pawns & ~FILE_A) >> 9) | ((pawns & ~FILE_H) >> 7);
-}
-
 int32_t relativeRank(int32_t colour, int32_t square) {
     return colour == WHITE ? rankOf(square) : 7 - rankOf(square);
-}
-
-int32_t kingDistance(int32_t a, int32_t b) {
-    const int32_t df = std::abs(fileOf(a) - fileOf(b));
-    const int32_t dr = std::abs(rankOf(a) - rankOf(b));
-    return df > dr ? df : dr;
 }
 
 // Scores one colour's pawns (from that colour's view) and collects its passed pawns.
@@ -154,7 +139,7 @@ void scorePassedPawns(const Position& pos, const PawnStructure& pawns, int32_t& 
                 scoreEg += beg / 2;
             }
             sideMg += scoreMg;
-            sideEg += scoreEg + kingDistance(pos.kingSquare[enemy], s) - kingDistance(pos.kingSquare[colour], s) + 1;
+            sideEg += scoreEg + squareDistance(pos.kingSquare[enemy], s) - squareDistance(pos.kingSquare[colour], s) + 1;
         }
         if (colour == WHITE) {
             mg += sideMg;

@@ -26,10 +26,44 @@ void scoreQuiescenceCaptures(ScoredMove* entries, int32_t count) {
     sortMoves(entries, count);
 }
 
+// One quiescence node's window while its moves are tried.
+struct QuiescenceNode {
+    int32_t alpha;
+    int32_t beta;
+    int32_t depth;
+    int32_t ply;
+    bool pvNode;
+    int32_t searchedCount = 0;
+};
+
+// Makes and searches one move of the node (a move known to give check skips the check test).
+// True when the node ends here, with `exitScore` its value: a cut-off score, or 0 after a stop.
+bool searchQuiescenceMove(Engine& engine, QuiescenceNode& node, Move move, bool knownToCheck, int32_t& exitScore) {
+    UndoRecord undo;
+    if (!makeSearchMove(engine, move, undo)) return false;
+    ++engine.limits.nodes;
+    ++node.searchedCount;
+    const bool givesCheck = knownToCheck || isInCheck(engine.position);
+    const int32_t score =
+        -engine.quiescenceEntry(-node.beta, -node.alpha, node.depth - 1, node.ply + 1, node.pvNode, givesCheck);
+    unmakeSearchMove(engine, move, undo);
+    if (engine.stopReason != STOP_RUNNING) {
+        exitScore = 0;
+        return true;
+    }
+    if (score <= node.alpha) return false;
+    if (score >= node.beta) {
+        exitScore = score;
+        return true;
+    }
+    node.alpha = score;
+    if (node.pvNode) updatePv(engine, node.ply, move);
+    return false;
+}
+
 }  // namespace
 
-int32_t Engine::quiescenceEntry(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, int32_t pvNode,
-                                int32_t inCheck) {
+int32_t Engine::quiescenceEntry(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, bool pvNode, bool inCheck) {
     pvLength[ply] = 0;
     pvTable[ply][0] = noMove;
     if (stopReason != STOP_RUNNING || !checkStop()) return 0;
@@ -37,21 +71,19 @@ int32_t Engine::quiescenceEntry(int32_t alpha, int32_t beta, int32_t depth, int3
     return quiescenceSearch(alpha, beta, depth, ply, pvNode, inCheck);
 }
 
-int32_t Engine::quiescenceSearch(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, int32_t pvNode,
-                                 int32_t inCheck) {
+int32_t Engine::quiescenceSearch(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, bool pvNode, bool inCheck) {
     Position& pos = position;
-    if (pos.rule50 > 99 && !isCheckmated(pos)) return DRAW_SCORE;
+    if (isFiftyMovesReached(pos) && !isCheckmated(pos)) return DRAW_SCORE;
     if (isRepetition(*this)) return DRAW_SCORE;
 
+    // In check every evasion is searched; otherwise the side to move may stand pat on its
+    // static score and only captures and queen promotions are tried.
     MoveList& list = moveLists[ply];
     if (inCheck) {
         list.count = generateEvasions(pos, list.entries, MAX_MOVES);
         scoreAndSortMoves(*this, pos, list.entries, list.count);
     } else {
-        const int32_t balance = pos.material[pos.sideToMove] - pos.material[pos.otherSide];
-        const int32_t standPat = (balance + LAZY_EVAL_MARGIN < alpha || balance - LAZY_EVAL_MARGIN > beta)
-                                     ? balance
-                                     : evaluator.evaluate(pos);
+        const int32_t standPat = evaluator.lazyEvaluate(pos, alpha, beta);
         if (standPat > alpha) {
             if (standPat >= beta) return standPat;
             alpha = standPat;
@@ -62,66 +94,32 @@ int32_t Engine::quiescenceSearch(int32_t alpha, int32_t beta, int32_t depth, int
 
     pvLength[ply] = 0;
     pvTable[ply][0] = noMove;
-    int32_t searchedCount = 0;
+    QuiescenceNode node{alpha, beta, depth, ply, pvNode};
+    int32_t exitScore = 0;
 
     for (int32_t i = 0; i < list.count; ++i) {
         const ScoredMove entry = list.entries[i];
         if (entry.score == SKIPPED_SCORE) continue;
+        // Captures of a cheaper piece must not lose material.
         if (!inCheck && entry.score <= SEE_TESTED_SCORE && pos.see(entry.move) < 0) continue;
-        UndoRecord undo;
-        const uint64_t keyBefore = pos.key;
-        pos.doMove(entry.move, undo);
-        if (pos.isSquareAttacked(pos.kingSquare[pos.otherSide], pos.sideToMove)) {
-            pos.undoMove(entry.move, undo);
-            continue;
-        }
-        keyHistory[keyHistoryCount++] = keyBefore;
-        ++limits.nodes;
-        ++searchedCount;
-        const int32_t givesCheck = isInCheck(pos);
-        const int32_t score = -quiescenceEntry(-beta, -alpha, depth - 1, ply + 1, pvNode, givesCheck);
-        pos.undoMove(entry.move, undo);
-        --keyHistoryCount;
-        if (stopReason != STOP_RUNNING) return 0;
-        if (score > alpha) {
-            if (score >= beta) return score;
-            alpha = score;
-            if (pvNode) updatePv(*this, ply, entry.move);
-        }
+        if (searchQuiescenceMove(*this, node, entry.move, false, exitScore)) return exitScore;
     }
 
+    // At its first ply the quiescence search also tries quiet checks that lose no material.
     if (!inCheck && depth >= 0) {
         list.count = generateQuietChecks(pos, list.entries, MAX_MOVES);
         scoreAndSortMoves(*this, pos, list.entries, list.count);
         for (int32_t i = 0; i < list.count; ++i) {
             const Move move = list.entries[i].move;
             if (pos.see(move) < 0) continue;
-            UndoRecord undo;
-            const uint64_t keyBefore = pos.key;
-            pos.doMove(move, undo);
-            if (pos.isSquareAttacked(pos.kingSquare[pos.otherSide], pos.sideToMove)) {
-                pos.undoMove(move, undo);
-                continue;
-            }
-            keyHistory[keyHistoryCount++] = keyBefore;
-            ++limits.nodes;
-            ++searchedCount;
-            const int32_t score = -quiescenceEntry(-beta, -alpha, depth - 1, ply + 1, pvNode, 1);
-            pos.undoMove(move, undo);
-            --keyHistoryCount;
-            if (stopReason != STOP_RUNNING) return 0;
-            if (score > alpha) {
-                if (score >= beta) return score;
-                alpha = score;
-                if (pvNode) updatePv(*this, ply, move);
-            }
+            if (searchQuiescenceMove(*this, node, move, true, exitScore)) return exitScore;
         }
     }
 
-    if (inCheck && searchedCount == 0) {
+    if (inCheck && node.searchedCount == 0) {
         pvLength[ply] = 0;
         pvTable[ply][0] = noMove;
         return ply - MATE_SCORE;
     }
-    return alpha;
+    return node.alpha;
 }

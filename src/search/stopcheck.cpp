@@ -1,7 +1,7 @@
 // The search's stop test. Engine::think sets limits.startTimeUs from monotonicMicros() before the
 // first search call; the time test measures elapsed time from it in 64-bit microseconds.
-#include "app/input.h"
 #include "search/engine.h"
+#include "search/input.h"
 #include "search/timecontrol.h"
 
 namespace {
@@ -47,4 +47,20 @@ bool Engine::checkStop() {
         return stopReason == STOP_RUNNING;
     }
     return true;
+}
+
+void Engine::stopSearch() {
+    if (!searching || stopReason == STOP_ABORTED) return;
+    stopReason = limits.pondering ? STOP_PONDER : STOP_NORMAL;
+}
+
+void Engine::abortSearch() {
+    if (searching) stopReason = STOP_ABORTED;
+}
+
+void Engine::ponderHit() {
+    if (!searching) return;
+    limits.pondering = false;
+    limits.checkCounter = int32_t(limits.checkInterval);
+    if (stopReason == STOP_RUNNING) checkStop();
 }

@@ -3,28 +3,30 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <sys/time.h>
 
 #include "board/movegen.h"
 #include "search/engine.h"
+#include "search/movepick.h"
 #include "search/searchutil.h"
 #include "search/timecontrol.h"
 
 namespace {
 
-constexpr int32_t ITERATION_LIMIT = 127;
-constexpr int32_t OPEN_BOUND = 32001;
+// Deepest iteration in plies: the per-ply tables hold 128 rows.
+constexpr int32_t ITERATION_LIMIT = MAX_PLY - 1;
+// A window bound beyond every score: the window is fully open.
+constexpr int32_t OPEN_BOUND = MATE_SCORE + 1;
+// Aspiration window around the previous score; a failing bound moves by 30, 60, 120, 240 and
+// then opens, and a mate score opens the window for good.
 constexpr int32_t WINDOW_HALF_WIDTH = 30;
 constexpr int32_t LARGEST_STEP = 640;
-constexpr int32_t MATE_STEP = 641;
+constexpr int32_t MATE_STEP = LARGEST_STEP + 1;
+// Shallow iterations are too unstable for a narrow window (and for ending a clock search on a mate).
 constexpr int32_t FIRST_WINDOW_DEPTH = 6;
+// Depth, current-move and window-failure reports wait two seconds, so short searches stay quiet.
 constexpr double OUTPUT_DELAY_US = 2000000.0;
+// A clock search starts no new iteration after 60% of its budget: it would rarely finish.
 constexpr double NO_NEW_ITERATION_FRACTION = 0.6;
-constexpr int32_t HISTORY_LIMIT = 9999;
-
-bool isMateScore(int32_t score) { return score >= MATE_BOUND || score <= -MATE_BOUND; }
-
-bool givesCheckAfterMove(const Position& pos) { return isInCheck(pos) != 0; }
 
 double elapsedSinceStart(const Engine& engine) {
     const uint64_t now = monotonicMicros();
@@ -38,12 +40,7 @@ Move probeBook(Engine& engine) {
     const Move chosen = chooseBookMove(*entry);
     for (int32_t i = 0; i < engine.rootMoves.count; ++i) {
         if (engine.rootMoves.entries[i].move != chosen) continue;
-        Position& pos = engine.position;
-        UndoRecord undo;
-        pos.doMove(chosen, undo);
-        const bool legal = !pos.isSquareAttacked(pos.kingSquare[pos.otherSide], pos.sideToMove);
-        pos.undoMove(chosen, undo);
-        return legal ? chosen : noMove;
+        return engine.position.isLegal(chosen) ? chosen : noMove;
     }
     return noMove;
 }
@@ -70,7 +67,7 @@ int32_t setUpSearch(Engine& engine) {
     default:
         break;
     }
-    limits.outputStarted = 0;
+    limits.outputStarted = false;
     engine.tt.advanceAge();
     engine.pvTable[0][0] = noMove;
     engine.pvLength[0] = 0;
@@ -78,14 +75,14 @@ int32_t setUpSearch(Engine& engine) {
     limits.seldepth = 0;
 
     MultiPvTable& table = engine.pvLines;
-    const int32_t wanted = limits.mode == MODE_CLOCK ? 1 : std::clamp(engine.multiPv, 1, 32);
+    const int32_t wanted = limits.mode == MODE_CLOCK ? 1 : std::clamp(engine.multiPv, 1, MAX_PV_LINES);
     table.lineCount = std::min(wanted, engine.rootMoves.count);
     table.excludedCount = 0;
     for (int32_t i = 0; i < table.lineCount; ++i) {
         PvLine& line = table.lines[i];
         line.previousScore = line.score = line.depth = line.pvLength = 0;
         line.pv[0] = noMove;
-        line.unfinished = 0;
+        line.unfinished = false;
     }
     return depthLimit;
 }
@@ -96,25 +93,18 @@ void orderRootMoves(Engine& engine) {
     MoveList& root = engine.rootMoves;
     for (int32_t i = 0; i < root.count; ++i) {
         const Move move = root.entries[i].move;
-        engine.keyHistory[engine.keyHistoryCount++] = pos.key;
         UndoRecord undo;
-        pos.doMove(move, undo);
-        const int32_t givesCheck = givesCheckAfterMove(pos);
+        if (!makeSearchMove(engine, move, undo)) continue;
+        const bool givesCheck = isInCheck(pos);
         engine.pvTable[1][0] = noMove;
         engine.pvLength[1] = 0;
         int32_t score = 0;
         if (engine.stopReason == STOP_RUNNING && engine.checkStop() && !isInsufficientMaterial(pos))
-            score = -engine.quiescenceSearch(-MATE_SCORE, MATE_SCORE, -1, 1, 1, givesCheck);
-        pos.undoMove(move, undo);
-        --engine.keyHistoryCount;
+            score = -engine.quiescenceSearch(-MATE_SCORE, MATE_SCORE, -1, 1, PV_NODE, givesCheck);
+        unmakeSearchMove(engine, move, undo);
         root.entries[i].score = score;
     }
-    for (int32_t i = 1; i < root.count; ++i) {
-        const ScoredMove entry = root.entries[i];
-        int32_t j = i;
-        for (; j > 0 && root.entries[j - 1].score < entry.score; --j) root.entries[j] = root.entries[j - 1];
-        root.entries[j] = entry;
-    }
+    sortMoves(root.entries, root.count);
     engine.limits.nodes = 0;
 }
 
@@ -124,17 +114,6 @@ bool isExcluded(const Engine& engine, Move move) {
     for (int32_t i = 0; i < table.excludedCount; ++i)
         if (table.excluded[i] == move) return true;
     return false;
-}
-
-void rewardCutoff(Engine& engine, Move move, int32_t depth) {
-    Move* killers = engine.killers[0];
-    if (killers[0] != move) {
-        killers[1] = killers[0];
-        killers[0] = move;
-    }
-    uint16_t& counter = engine.history[engine.position.sideToMove][movePiece(move)][moveTo(move)];
-    const int32_t raised = int32_t(counter) + depth * depth;
-    if (raised <= HISTORY_LIMIT) counter = uint16_t(raised);
 }
 
 struct Attempt {
@@ -147,43 +126,39 @@ struct Attempt {
 Attempt searchRoot(Engine& engine, int32_t depth, int32_t alpha, int32_t beta) {
     Position& pos = engine.position;
     MoveList& root = engine.rootMoves;
-    const bool rootInCheck = isInCheck(pos) != 0;
+    const bool rootInCheck = isInCheck(pos);
     const uint64_t key = pos.key;
     Attempt attempt{alpha, BOUND_UPPER, false};
     int32_t& best = attempt.best;
     for (int32_t j = 0; j < root.count; ++j) {
         const Move move = root.entries[j].move;
         if (isExcluded(engine, move)) continue;
-        engine.keyHistory[engine.keyHistoryCount++] = key;
         UndoRecord undo;
-        pos.doMove(move, undo);
+        if (!makeSearchMove(engine, move, undo)) continue;
         engine.limits.nodes += 1;
         if (engine.limits.outputStarted) engine.listener->onCurrMove(move, j + 1);
-        const int32_t givesCheck = givesCheckAfterMove(pos);
-        const int32_t toRank = rankOf(moveTo(move));
-        const bool extend = givesCheck || (movePiece(move) == PAWN && (toRank == 1 || toRank == 6)) || root.count == 1;
-        const int32_t childDepth = extend ? 4 * depth : 4 * depth - 4;
-        auto searchChild = [&](int32_t childAlpha, int32_t childBeta, int32_t pvNode) {
-            if (childDepth < 4) return -engine.quiescenceEntry(-childBeta, -childAlpha, 0, 1, pvNode, givesCheck);
-            return -engine.searchEntry(-childBeta, -childAlpha, childDepth, 1, 1, pvNode, givesCheck);
+        // Checks, pawns about to promote and a forced reply are searched a ply deeper.
+        const bool givesCheck = isInCheck(pos);
+        const bool extend = givesCheck || isPawnToSeventh(move) || root.count == 1;
+        const int32_t childDepth = extend ? ONE_PLY * depth : ONE_PLY * depth - ONE_PLY;
+        auto searchRootChild = [&](int32_t childAlpha, int32_t childBeta, bool pvNode) {
+            return -searchChild(engine, -childBeta, -childAlpha, childDepth, 1, NULL_MOVE_ALLOWED, pvNode, givesCheck);
         };
         int32_t score;
         if (j == 0) {
-            score = searchChild(best, beta, 1);
+            score = searchRootChild(best, beta, PV_NODE);
         } else {
-            score = searchChild(best, best + 1, 0);
-            if (score > best && score < beta) score = searchChild(best, beta, 1);
+            score = searchRootChild(best, best + 1, NON_PV_NODE);
+            if (score > best && score < beta) score = searchRootChild(best, beta, PV_NODE);
         }
-        pos.undoMove(move, undo);
-        --engine.keyHistoryCount;
+        unmakeSearchMove(engine, move, undo);
         if (engine.stopReason != STOP_RUNNING) return attempt;
         if (score <= best) continue;
         updatePv(engine, 0, move);
         best = score;
         if (score >= beta) {
-            engine.tt.store(key, move, score, 4 * depth, 0, BOUND_LOWER);
-            if (!rootInCheck && moveCaptured(move) == NO_PIECE && movePromotion(move) == NO_PIECE)
-                rewardCutoff(engine, move, depth);
+            engine.tt.store(key, move, score, ONE_PLY * depth, 0, BOUND_LOWER);
+            if (!rootInCheck && isQuiet(move)) updateKillersAndHistory(engine, 0, move, pos.sideToMove, depth);
             return attempt;
         }
         attempt.bound = BOUND_EXACT;
@@ -241,12 +216,12 @@ bool searchLine(Engine& engine, int32_t lineIndex, int32_t depth) {
         engine.pvTable[0][0] = noMove;
         engine.pvLength[0] = 0;
         if (engine.limits.outputStarted) engine.listener->onDepth(depth);
-        engine.endAfterIteration = 0;
+        engine.endAfterIteration = false;
         const Attempt attempt = searchRoot(engine, depth, alpha, beta);
         const int32_t best = attempt.best;
         if (attempt.completed) {
-            if (engine.rootMoves.count == 1) engine.endAfterIteration = 1;
-            engine.tt.store(engine.position.key, engine.pvTable[0][0], best, 4 * depth, 0, attempt.bound);
+            if (engine.rootMoves.count == 1) engine.endAfterIteration = true;
+            engine.tt.store(engine.position.key, engine.pvTable[0][0], best, ONE_PLY * depth, 0, attempt.bound);
         }
         const double elapsed = elapsedSinceStart(engine);
         if (engine.stopReason != STOP_RUNNING) {
@@ -256,13 +231,13 @@ bool searchLine(Engine& engine, int32_t lineIndex, int32_t depth) {
                 const bool keepFinished = engine.pvLines.lineCount > 1 && line.pvLength > 0 && !line.unfinished;
                 if (!keepFinished) {
                     copyPvInto(engine, line, depth);
-                    line.unfinished = 1;
+                    line.unfinished = true;
                 }
                 reportDoneLine(engine, lineIndex, elapsed, best);
             }
             return false;
         }
-        if (elapsed > OUTPUT_DELAY_US) engine.limits.outputStarted = 1;
+        if (elapsed > OUTPUT_DELAY_US) engine.limits.outputStarted = true;
         line.score = best;
         int32_t failedBound = -1;
         if (best <= alpha) {
@@ -281,7 +256,7 @@ bool searchLine(Engine& engine, int32_t lineIndex, int32_t depth) {
         }
         if (engine.pvLength[0] > 0) {
             copyPvInto(engine, line, depth);
-            line.unfinished = 0;
+            line.unfinished = false;
         }
         if (failedBound < 0) {
             if (engine.pvLength[0] > 0) reportDoneLine(engine, lineIndex, elapsed, best);
@@ -302,47 +277,31 @@ void moveToFront(MoveList& root, Move move) {
     }
 }
 
-// Plays the search's move on the engine's own game.
-void playOnGame(Engine& engine, Move move) {
-    engine.keyHistory[engine.keyHistoryCount++] = engine.position.key;
-    if (engine.gameHistoryCount >= engine.gameHistoryCapacity) engine.growUndoStack();
-    UndoRecord& record = engine.gameHistory[engine.gameHistoryCount];
-    engine.position.doMove(move, record);
-    record.move = move;
-    engine.gameHistoryCount += 1;
-    engine.lastMove = move;
-}
-
 }  // namespace
 
-int32_t Engine::think(int32_t ponder) {
+int32_t Engine::think(bool ponder) {
     limits.startTimeUs = monotonicMicros();
-    timeval wall{};
-    gettimeofday(&wall, nullptr);
-    limits.startSeconds = int32_t(wall.tv_sec);
-    limits.startMicroseconds = int32_t(wall.tv_usec);
-    limits.pondering = ponder != 0 && limits.ponderEnabled != 0 ? 1 : 0;
+    limits.pondering = ponder && limits.ponderEnabled;
     lastMove = noMove;
-    searching = 1;
+    searching = true;
     stopReason = STOP_RUNNING;
     limits.ponderMove = noMove;
     Move bestMove = noMove;
 
-    const int32_t rootInCheck = isInCheck(position);
+    const bool rootInCheck = isInCheck(position);
     rootMoves.count = generateLegalMoves(position, rootMoves.entries, rootInCheck);
-    rootMoveCount = rootMoves.count;
     if (rootMoves.count == 0) {
         stopReason = STOP_NORMAL;
         // A ponder search still takes the expected reply back, so the game never keeps a move
         // the opponent has not played; the empty result is held back like any finished ponder.
         if (limits.pondering) {
-            limits.pondering = 0;
+            limits.pondering = false;
             stopReason = STOP_PONDER_DEPTH;
             undoLastMove();
             lastMove = noMove;
         }
         listener->onSearchEnd(stopReason);
-        searching = 0;
+        searching = false;
         return 1;
     }
 
@@ -393,7 +352,7 @@ int32_t Engine::think(int32_t ponder) {
             }
         }
         if (stopReason == STOP_ABORTED) {
-            searching = 0;
+            searching = false;
             if (limits.pondering) undoLastMove();
             listener->onSearchEnd(STOP_ABORTED);
             return 1;
@@ -406,7 +365,7 @@ int32_t Engine::think(int32_t ponder) {
     if (limits.ponderEnabled && limits.ponderMove == noMove && bestMove != noMove)
         findPonderMove(bestMove, limits.ponderMove);
     if (limits.pondering) {
-        limits.pondering = 0;
+        limits.pondering = false;
         if (stopReason != STOP_PONDER && stopReason != STOP_PONDER_DEPTH)
             stopReason = depthReached < depthLimit ? STOP_PONDER : STOP_PONDER_DEPTH;
         undoLastMove();
@@ -415,9 +374,9 @@ int32_t Engine::think(int32_t ponder) {
         if (limits.mode == MODE_INFINITE)
             lastMove = bestMove;
         else
-            playOnGame(*this, bestMove);
+            playMove(bestMove);
     }
     listener->onSearchEnd(stopReason);
-    searching = 0;
+    searching = false;
     return 1;
 }

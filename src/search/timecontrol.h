@@ -3,8 +3,14 @@
 
 #include <cstdint>
 
-// Microseconds from a monotonic clock; only differences mean anything.
+// Microseconds from a monotonic clock; only differences mean anything. The one clock of the
+// program: searches, tools and reports all measure with it.
 uint64_t monotonicMicros();
+
+// An elapsed time too short to measure (0, or not a number) counts as 16 ms, so that speeds
+// derived from it stay finite.
+inline constexpr double ZERO_ELAPSED_US = 16000.0;
+inline double measurableMicros(double elapsedUs) { return elapsedUs > 0.0 ? elapsedUs : ZERO_ELAPSED_US; }
 
 // Converts to an unsigned 32-bit count: truncation toward zero, NaN and negatives give 0,
 // values beyond the range give 4,294,967,295.

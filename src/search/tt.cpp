@@ -2,13 +2,13 @@
 
 #include "app/logger.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
-constexpr int32_t MATE_STORE_LIMIT = 31744;
 constexpr uint64_t BYTES_PER_MB = 1048576;
 constexpr uint32_t ENTRIES_PER_MB = 65536;
 constexpr uint64_t ALIGN_SLACK = 63;
@@ -36,8 +36,7 @@ void reportOutOfMemory() {
 }  // namespace
 
 int32_t ttSizeForRequest(int32_t megabytes) {
-    if (megabytes < 1) megabytes = 1;
-    if (megabytes > 2048) megabytes = 2048;
+    megabytes = std::clamp(megabytes, HASH_MIN_MB, HASH_MAX_MB);
     int32_t size = 1;
     while (size < megabytes) size *= 2;
     return size;
@@ -104,8 +103,8 @@ void TranspositionTable::store(uint64_t key, Move move, int32_t score, int32_t d
         }
     }
     // Mate scores are kept as distances from this node.
-    if (score > MATE_STORE_LIMIT) score += ply;
-    else if (score < -MATE_STORE_LIMIT) score -= ply;
+    if (score > MATE_BOUND) score += ply;
+    else if (score < -MATE_BOUND) score -= ply;
     slot->key = key;
     slot->data = packData(score, depth, bound, age);
     slot->move = move;
@@ -121,8 +120,8 @@ int32_t TranspositionTable::probe(uint64_t key, int32_t depth, int32_t ply, int3
         moveOut = entry.move;
         if (dataDepth(entry.data) < depth) return TT_MISS;
         int32_t score = dataScore(entry.data);
-        if (score > MATE_STORE_LIMIT) score -= ply;
-        else if (score < -MATE_STORE_LIMIT) score += ply;
+        if (score > MATE_BOUND) score -= ply;
+        else if (score < -MATE_BOUND) score += ply;
         scoreOut = score;
         const int32_t bound = dataBound(entry.data);
         const bool usable = bound == BOUND_EXACT || (bound == BOUND_UPPER && score <= alpha) ||

@@ -40,5 +40,9 @@ struct TranspositionTable {
     void advanceAge() { age = (age + 1) & 31; }
 };
 
+// Sizes a transposition table can have, in MB (the UCI "Hash" option and the configuration).
+inline constexpr int32_t HASH_MIN_MB = 1;
+inline constexpr int32_t HASH_MAX_MB = 2048;
+
 // Megabytes actually used for a request: clamped to 1..2048, then rounded up to a power of two.
 int32_t ttSizeForRequest(int32_t megabytes);

@@ -4,12 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-namespace {
-
-// Stand-in for a zero or unmeasurable elapsed time (one scheduler tick).
-constexpr double ZERO_ELAPSED_US = 16000.0;
-
-}  // namespace
+#include "search/timecontrol.h"
 
 void formatElapsed(double microseconds, char* buffer, size_t size) {
     // Saturate before converting: negative, NaN or huge inputs must not be undefined behaviour.
@@ -27,8 +22,7 @@ void formatElapsed(double microseconds, char* buffer, size_t size) {
 }
 
 int32_t speedOf(uint64_t scaledCount, double elapsedUs) {
-    if (!(elapsedUs > 0.0)) elapsedUs = ZERO_ELAPSED_US;
-    const float speed = float(double(scaledCount) / elapsedUs);
+    const float speed = float(double(scaledCount) / measurableMicros(elapsedUs));
     if (!(speed >= 0.0f)) return 0;
     if (speed >= 2147483647.0f) return INT32_MAX;
     return int32_t(speed);

@@ -1,6 +1,7 @@
 #include "tools/perft.h"
 
 #include "board/movegen.h"
+#include "board/notation.h"
 #include "board/position.h"
 
 namespace {
@@ -11,21 +12,10 @@ int32_t generateInto(const Position& position, MoveList& list) {
     return list.count;
 }
 
-// Whether the move just made left the mover's own king attacked.
-bool moverInCheck(const Position& position) {
-    return position.isSquareAttacked(position.kingSquare[position.otherSide], position.sideToMove) != 0;
-}
-
 bool hasLegalMove(Position& position, MoveList& list) {
     const int32_t count = generateInto(position, list);
-    for (int32_t i = 0; i < count; i++) {
-        const Move move = list.entries[i].move;
-        UndoRecord undo;
-        position.doMove(move, undo);
-        const bool legal = !moverInCheck(position);
-        position.undoMove(move, undo);
-        if (legal) return true;
-    }
+    for (int32_t i = 0; i < count; i++)
+        if (position.isLegal(list.entries[i].move)) return true;
     return false;
 }
 
@@ -56,8 +46,8 @@ uint64_t Perft::perftNodes(int32_t depth) {
     for (int32_t i = 0; i < count; i++) {
         const Move move = list.entries[i].move;
         UndoRecord undo;
-        pos.doMove(move, undo);
-        if (!moverInCheck(pos)) sum += depth == 1 ? 1 : perftNodes(depth - 1);
+        if (!pos.doMoveIfLegal(move, undo)) continue;
+        sum += depth == 1 ? 1 : perftNodes(depth - 1);
         pos.undoMove(move, undo);
     }
     return sum;
@@ -71,23 +61,39 @@ void Perft::run(int32_t depth) {
     for (int32_t i = 0; i < count; i++) {
         const Move move = list.entries[i].move;
         UndoRecord undo;
-        pos.doMove(move, undo);
-        if (!moverInCheck(pos)) {
-            if (depth > 1) {
-                run(depth - 1);
-            } else {
-                nodes++;
-                if (moveCaptured(move) != NO_PIECE) captures++;
-                if (isEnPassant(move)) enPassant++;
-                if (movePromotion(move) != NO_PIECE) promotions++;
-                if (isCastling(move)) castles++;
-                if (isInCheck(pos)) {
-                    checks++;
-                    // List 0 is free: no level of the walk above uses it.
-                    if (!hasLegalMove(pos, moveStack[0])) mates++;
-                }
+        if (!pos.doMoveIfLegal(move, undo)) continue;
+        if (depth > 1) {
+            run(depth - 1);
+        } else {
+            nodes++;
+            if (moveCaptured(move) != NO_PIECE) captures++;
+            if (isEnPassant(move)) enPassant++;
+            if (movePromotion(move) != NO_PIECE) promotions++;
+            if (isCastling(move)) castles++;
+            if (isInCheck(pos)) {
+                checks++;
+                // List 0 is free: no level of the walk above uses it.
+                if (!hasLegalMove(pos, moveStack[0])) mates++;
             }
         }
+        pos.undoMove(move, undo);
+    }
+}
+
+void Perft::divide(int32_t depth) {
+    divideCount = 0;
+    if (!isValidPerftDepth(depth) || !moveStack || position == nullptr) return;
+    if (!divideResults) divideResults.reset(new DivideResult[DIVIDE_MAX_RESULTS]());
+    Position& pos = *position;
+    MoveList& list = moveStack[depth];
+    const int32_t count = generateInto(pos, list);
+    for (int32_t i = 0; i < count && divideCount < DIVIDE_MAX_RESULTS; i++) {
+        const Move move = list.entries[i].move;
+        UndoRecord undo;
+        if (!pos.doMoveIfLegal(move, undo)) continue;
+        DivideResult& result = divideResults[divideCount++];
+        result.count = depth == 1 ? 1 : perftNodes(depth - 1);
+        moveToLongAlgebraic(move, result.moveText);
         pos.undoMove(move, undo);
     }
 }

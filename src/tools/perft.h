@@ -8,6 +8,7 @@
 
 class Engine;
 struct Position;
+enum class BookBuildResult;
 
 // Deepest perft the move stack can hold (one list per remaining depth, list 0 kept spare).
 inline constexpr int32_t PERFT_MAX_DEPTH = 127;
@@ -44,6 +45,9 @@ struct Perft {
     uint64_t perftNodes(int32_t depth);
     // Adds leaves and the capture, e.p., promotion, castle, check and mate counts at `depth`.
     void run(int32_t depth);
+    // Counts the leaves at `depth` below each legal root move, in generation order, into
+    // divideResults (allocated here) and divideCount.
+    void divide(int32_t depth);
 
     // Suites over a file of positions, one per line, reporting on standard output; each
     // returns false when the file cannot be opened. All but checkFenSuite need the engine
@@ -53,6 +57,10 @@ struct Perft {
     bool testSee(const char* fileName);
     bool checkFenSuite(const char* fileName);
     bool evalSuite(const char* fileName);
+    // Builds an opening book file from the first `depth` plies of a PGN collection's games,
+    // keeping the lines that at least `minGames` games share (book/book_builder.h).
+    BookBuildResult buildBookFromPgn(const char* pgnFileName, const char* bookFileName, int32_t depth,
+                                     int32_t minGames);
 };
 
 // Whether a requested perft depth fits the move stack.

@@ -41,9 +41,8 @@ inline uint64_t perft(Position& position, int32_t depth) {
     uint64_t nodes = 0;
     for (int32_t i = 0; i < count; ++i) {
         UndoRecord undo;
-        position.doMove(list[i].move, undo);
-        if (!position.isSquareAttacked(position.kingSquare[position.otherSide], position.sideToMove))
-            nodes += depth > 1 ? perft(position, depth - 1) : 1;
+        if (!position.doMoveIfLegal(list[i].move, undo)) continue;
+        nodes += depth > 1 ? perft(position, depth - 1) : 1;
         position.undoMove(list[i].move, undo);
     }
     return nodes;

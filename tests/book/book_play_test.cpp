@@ -13,7 +13,7 @@ class EndRecorder : public SearchListener {
 public:
     std::vector<int32_t> ends;
     int32_t pvReports = 0;
-    void onSearchEnd(int32_t reason) override { ends.push_back(reason); }
+    void onSearchEnd(StopReason reason) override { ends.push_back(reason); }
     void onPv(int32_t, int32_t, const Move*, double, int32_t, uint64_t, int32_t, int32_t) override { ++pvReports; }
 };
 

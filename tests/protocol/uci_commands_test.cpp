@@ -51,12 +51,13 @@ TEST_F(UciFixture, AnnouncedDefaultsFromTheConfigurationAreApplied) {
 }
 
 TEST_F(UciFixture, NumericOptionsAreClamped) {
-    run("setoption name Hash value 0");
-    EXPECT_EQ(engine->limits.hashMb, 1);
-    run("setoption name Hash value -7");
-    EXPECT_EQ(engine->limits.hashMb, 1);
+    // 65536 entries of 16 bytes make one megabyte.
     run("setoption name Hash value 2");
-    EXPECT_EQ(engine->limits.hashMb, 2);
+    EXPECT_EQ(engine->tt.entryCount, 2u * 65536u);
+    run("setoption name Hash value 0");
+    EXPECT_EQ(engine->tt.entryCount, 65536u);
+    run("setoption name Hash value -7");
+    EXPECT_EQ(engine->tt.entryCount, 65536u);
     run("setoption name MultiPV value 0");
     EXPECT_EQ(engine->multiPv, 1);
     run("setoption name MultiPV value 99");
@@ -162,15 +163,12 @@ TEST(UciGoTokens, DepthNodesInfiniteAndPonder) {
     applyGoTokens("nodes -5", limits, host);
     EXPECT_EQ(limits.mode, MODE_NODES);
     EXPECT_EQ(limits.nodeLimit, 0u);
-    applyGoTokens("nodes 12345", limits, host);
+    EXPECT_FALSE(applyGoTokens("nodes 12345", limits, host));
     EXPECT_EQ(limits.nodeLimit, 12345u);
-    EXPECT_EQ(host.pondering, 0);
-    applyGoTokens("ponderx infinite", limits, host);
-    EXPECT_EQ(host.pondering, 1);
+    EXPECT_TRUE(applyGoTokens("ponderx infinite", limits, host));
     EXPECT_EQ(host.bestMoveOwed, 1);
     EXPECT_EQ(limits.mode, MODE_INFINITE);
-    applyGoTokens("", limits, host);
-    EXPECT_EQ(host.pondering, 0);
+    EXPECT_FALSE(applyGoTokens("", limits, host));
 }
 
 TEST(UciGoTokens, MalformedTokensAreSkipped) {

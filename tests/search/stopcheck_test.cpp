@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/input.h"
+#include "search/input.h"
 #include "search/engine.h"
 #include "search/timecontrol.h"
 

@@ -29,7 +29,7 @@ public:
     int32_t currMoveReports = 0;
     std::function<void(const PvReport&)> onReport;
 
-    void onSearchEnd(int32_t reason) override { ends.push_back(reason); }
+    void onSearchEnd(StopReason reason) override { ends.push_back(reason); }
     void onPv(int32_t depth, int32_t score, const Move* pv, double, int32_t pvLength, uint64_t, int32_t,
               int32_t bound) override {
         record({0, depth, score, bound, std::vector<Move>(pv, pv + pvLength)});
@@ -346,7 +346,7 @@ TEST_F(ThinkTest, StoppedMultiPvLineNeverOutranksAFinishedLine) {
         bool anyFinished = false;
         for (int32_t i = 0; i < 3; ++i) anyFinished |= table.lines[i].pvLength > 0 && !table.lines[i].unfinished;
         if (anyFinished) {
-            EXPECT_EQ(table.lines[0].unfinished, 0) << limit;
+            EXPECT_FALSE(table.lines[0].unfinished) << limit;
         }
         if (table.lines[0].pvLength > 0) {
             EXPECT_EQ(engine->gameHistory[0].move, table.lines[0].pv[0]) << limit;
@@ -358,17 +358,17 @@ TEST_F(ThinkTest, StoppedMultiPvLineNeverOutranksAFinishedLine) {
 TEST(MultiPvSort, DeepestFirstThenScoreAndUnfinishedLast) {
     MultiPvTable table;
     table.lineCount = 4;
-    auto set = [&](int32_t i, int32_t depth, int32_t score, Move first, int32_t unfinished) {
+    auto set = [&](int32_t i, int32_t depth, int32_t score, Move first, bool unfinished) {
         table.lines[i].depth = depth;
         table.lines[i].score = score;
         table.lines[i].pvLength = 1;
         table.lines[i].pv[0] = first;
         table.lines[i].unfinished = unfinished;
     };
-    set(0, 5, 10, 1, 0);
-    set(1, 6, 80, 2, 1);  // cut short at depth 6
-    set(2, 6, 5, 3, 0);
-    set(3, 5, 40, 4, 0);
+    set(0, 5, 10, 1, false);
+    set(1, 6, 80, 2, true);  // cut short at depth 6
+    set(2, 6, 5, 3, false);
+    set(3, 5, 40, 4, false);
     table.sortLines();
     const Move expected[4] = {3, 4, 1, 2};
     for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(table.lines[i].pv[0], expected[i]) << i;
@@ -376,7 +376,7 @@ TEST(MultiPvSort, DeepestFirstThenScoreAndUnfinishedLast) {
 
 TEST_F(ThinkTest, InfiniteModeHasNoTimeTest) {
     // A start far in the past: any time test would end the search at once.
-    for (int32_t mode : {MODE_INFINITE, MODE_MOVE_TIME}) {
+    for (TimeControlMode mode : {MODE_INFINITE, MODE_MOVE_TIME}) {
         engine->stopReason = STOP_RUNNING;
         engine->limits.mode = mode;
         engine->limits.pondering = 0;

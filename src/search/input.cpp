@@ -1,4 +1,4 @@
-#include "app/input.h"
+#include "search/input.h"
 
 #include <sys/select.h>
 #include <unistd.h>

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/input.h"
+#include "search/input.h"
 
 namespace {
 
