@@ -12,6 +12,3 @@ void sendEvaluation(ProtocolHost& host, Engine& engine);
 void sendHashKey(ProtocolHost& host, const Engine& engine);
 // The game's FEN.
 void sendFen(ProtocolHost& host, const Engine& engine);
-// Depth of a perft command line: the number after its first blank; 0 (ignore the line) when
-// there is no blank or the depth is outside 1..MAX_PLY - 1.
-int32_t perftDepthOf(const char* line);

@@ -186,4 +186,11 @@ void UciProtocol::commandUciNewGame() {
     resultHeld = false;
 }
 
-int32_t UciProtocol::perftDepth(const char* line) const { return searchRunning() ? 0 : perftDepthOf(line); }
+int32_t UciProtocol::perftDepth(const char* line) const {
+    if (searchRunning()) return 0;
+    const char* blank = std::strchr(line, ' ');
+    if (blank == nullptr) return 0;
+    // The move stack holds one list per remaining ply.
+    int32_t depth = parseInt32(blank + 1);
+    return depth >= 1 && depth <= MAX_PLY - 1 ? depth : 0;
+}

@@ -7,9 +7,9 @@
 #include "app/host.h"
 #include "board/notation.h"
 #include "protocol/pv_text.h"
+#include "protocol/search_input.h"
 #include "protocol/uci.h"
 #include "search/engine.h"
-#include "search/input.h"
 #include "search/timecontrol.h"
 
 namespace {
@@ -81,17 +81,7 @@ void UciListener::onRootScore(int32_t score) { host->sendLine("info depth 0 scor
 
 void UciListener::onInfoString(const char* text) { host->sendLine("info string %s", text); }
 
-void UciListener::onInputPending() {
-    std::string text;
-    if (!readInputLine(text)) {
-        // End of input is a "quit": nobody is left to read the result.
-        host->quit = true;
-        engine->abortSearch();
-        return;
-    }
-    host->handleInputLine(text);
-    if (host->quit) engine->abortSearch();
-}
+void UciListener::onInputPending() { handleLineDuringSearch(*host, *engine); }
 
 void UciListener::reportBestMove(bool withPonder, bool holdBack) {
     const int32_t chess960 = engine->position.chess960;
