@@ -19,14 +19,6 @@ enum class Match : uint8_t {
     Word,        // the whole line, or the text followed by a blank and more
 };
 
-// What a command does when it arrives while a search runs.
-enum class DuringSearch : uint8_t {
-    Now,             // carried out at once
-    AfterOwnSearch,  // at once during a ponder search or an analysis, after the engine's move otherwise
-    Later,           // after the search; a ponder search or an analysis is ended for it
-    EndsSearch,      // it changes the game or asks for a search: any search ends, then it runs
-};
-
 bool matches(const char* line, const char* text, Match match) {
     switch (match) {
         case Match::Equals: return equals(line, text);
@@ -129,18 +121,16 @@ void XboardProtocol::carryOut(const char* line) {
     }
     const Command* command = findCommand(line);
     if (command == nullptr || command->run == nullptr) return;
-    if (engine->searching) {
-        const bool ownSearch = !engine->limits.pondering && !analyzing;
-        switch (command->duringSearch) {
-            case DuringSearch::Now: break;
-            case DuringSearch::AfterOwnSearch:
-                if (ownSearch) return waitForSearchEnd(line, false);
-                break;
-            case DuringSearch::Later: return waitForSearchEnd(line, false);
-            case DuringSearch::EndsSearch: return waitForSearchEnd(line, true);
-        }
+    if (engine->searching && !runsDuringSearch(command->duringSearch)) {
+        waitForSearchEnd(line, command->duringSearch == DuringSearch::EndsSearch);
+        return;
     }
     (this->*command->run)(argumentOf(line));
+}
+
+bool XboardProtocol::runsDuringSearch(DuringSearch when) const {
+    const bool ownSearch = !engine->limits.pondering && !analyzing;
+    return when == DuringSearch::Now || (when == DuringSearch::AfterOwnSearch && !ownSearch);
 }
 
 void XboardProtocol::waitForSearchEnd(const char* line, bool endOwnSearch) {

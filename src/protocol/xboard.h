@@ -33,6 +33,14 @@ public:
     Move reportMove();
 };
 
+// What a command does when it arrives while a search runs.
+enum class DuringSearch : uint8_t {
+    Now,             // carried out at once
+    AfterOwnSearch,  // at once during a ponder search or an analysis, after the engine's move otherwise
+    Later,           // after the search; a ponder search or an analysis is ended for it
+    EndsSearch,      // it changes the game or asks for a search: any search ends, then it runs
+};
+
 struct ClockReading {
     float ms = 0.0f;
     bool known = false;
@@ -83,6 +91,7 @@ private:
     // a ponder search or an analysis is ended for it at once, the engine's own search only
     // when `endOwnSearch`.
     void waitForSearchEnd(const char* line, bool endOwnSearch);
+    bool runsDuringSearch(DuringSearch when) const;
     // Runs the waiting lines and the planned searches one after another until none is left.
     // Searches never nest: each one starts here, after the previous one has returned.
     void runSearches();

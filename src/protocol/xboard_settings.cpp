@@ -83,7 +83,7 @@ void XboardProtocol::commandSd(const char* text) {
     setTimeMode(MODE_DEPTH);
 }
 
-void XboardProtocol::commandEasy(const char* text) {
+void XboardProtocol::commandEasy(const char*) {
     if (engine->searching && engine->limits.pondering) {
         // The ponder search must take its expected reply back before pondering goes off.
         waitForSearchEnd("easy", false);
@@ -93,7 +93,6 @@ void XboardProtocol::commandEasy(const char* text) {
     engine->stopSearch();
     host->setPonderEnabled(false);
     host->ponderMove = noMove;
-    (void)text;
 }
 
 void XboardProtocol::commandHard(const char*) { host->setPonderEnabled(true); }
