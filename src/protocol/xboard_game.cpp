@@ -170,7 +170,9 @@ void XboardProtocol::startSearch(NextSearch next) {
             if (force || analyzing || !engine->limits.ponderEnabled) return;
             // The hint was legal when it was announced; nothing else has moved since.
             if (!engine->playMove(host->ponderMove)) return;
+            // Set up as the engine's next search, which it becomes on a hit.
             takeColourToMove();
+            engine->limits.movesToGo = host->movesToGo;
             host->pondering = true;
             engine->think(true);
             return;

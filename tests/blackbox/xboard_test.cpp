@@ -1,5 +1,4 @@
 // XBoard conversations with the real program through pipes.
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -15,14 +14,6 @@ namespace {
 const char* const START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 0";
 const char* const AFTER_E4 = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1";
 const char* const AFTER_E4_E5 = "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 0 2";
-
-size_t countThinking(const XboardSession& xb, size_t from) {
-    static const std::regex thinking(THINKING_LINE);
-    size_t count = 0;
-    const auto& lines = xb.engine.lines();
-    for (size_t i = from; i < lines.size(); i++) count += std::regex_search(lines[i], thinking) ? 1 : 0;
-    return count;
-}
 
 // Index of the last output line that starts with `prefix`.
 size_t lastLineStarting(const XboardSession& xb, const std::string& prefix) {
@@ -166,7 +157,7 @@ TEST(XboardConversation, TimeSetsTheEnginesClockAndOtimTheOpponentsWhicheverSide
         xb.send({"time 1000000", "otim 100"});
         const char* reply = c.engineWhite ? (hint == "g8f6" ? "b8c6" : "g8f6") : (hint == "g1f3" ? "b1c3" : "g1f3");
         xb.engine.send(reply);
-        EXPECT_FALSE(xb.engine.waitForPrefix("move ", 2.0)) << label << ": thought with the opponent's clock";
+        EXPECT_FALSE(xb.engine.waitForPrefix("move ", 1.0)) << label << ": thought with the opponent's clock";
         xb.engine.send("?");
         EXPECT_FALSE(xb.waitMove(10).empty()) << label;
         EXPECT_EQ(xb.countLines("Illegal"), 0u);
@@ -233,9 +224,7 @@ TEST(XboardConversation, APonderSearchEndsOnMoveNowForceRemoveAndResult) {
     startPondering(moves);
     xb.engine.send("result 1/2-1/2 {Draw by repetition}");
     ASSERT_TRUE(xb.sync());
-    from = xb.engine.lines().size();
     EXPECT_FALSE(xb.engine.waitForRegex(THINKING_LINE, 1.0));
-    EXPECT_EQ(countThinking(xb, from), 0u);
     EXPECT_EQ(xb.countLines("Illegal"), 0u);
 }
 
@@ -258,9 +247,7 @@ TEST(XboardConversation, AnalysisFollowsTheGameAndExitRestoresTheTimeControl) {
     }
     xb.engine.send("exit");
     ASSERT_TRUE(xb.sync());
-    size_t from = xb.engine.lines().size();
     EXPECT_FALSE(xb.engine.waitForRegex(THINKING_LINE, 1.0));
-    EXPECT_EQ(countThinking(xb, from), 0u);
     EXPECT_EQ(xb.countLines("move "), 0u);
     // The game's own time control is back: one second per move.
     xb.engine.send("go");

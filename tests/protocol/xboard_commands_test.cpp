@@ -1,5 +1,5 @@
-// XBoard front end in-process: clocks and time controls, thinking lines, and the order of the
-// engine's move, its hint and the ponder search.
+// XBoard front end in-process: clocks and time controls, the moves-to-go count and thinking
+// lines.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -61,20 +61,6 @@ protected:
 
 }  // namespace
 
-TEST_F(XboardFixture, TimeIsTheEnginesClockForTheColourItGoesOnToPlay) {
-    // The GUI sends the clocks before "go": they belong to the side the engine then plays.
-    run({"new", "sd 1", "time 100", "otim 200", "go"});
-    EXPECT_EQ(clock(WHITE), 1000.0f);
-    EXPECT_EQ(clock(BLACK), 2000.0f);
-    // ... or before the opponent's move that the engine answers.
-    run({"new", "sd 1", "time 300", "otim 400", "e2e4"});
-    EXPECT_EQ(clock(BLACK), 3000.0f);
-    EXPECT_EQ(clock(WHITE), 4000.0f);
-    // A new time control forgets the old readings.
-    run({"new", "time 300", "otim 400", "level 0 1 0", "sd 1", "go"});
-    EXPECT_EQ(clock(WHITE), 60000.0f);
-}
-
 TEST_F(XboardFixture, TimeControlCommandsSetTheLimits) {
     run({"level 40 5 0"});
     EXPECT_EQ(engine->limits.mode, MODE_CLOCK);
@@ -94,6 +80,13 @@ TEST_F(XboardFixture, TimeControlCommandsSetTheLimits) {
     run({"sd 200"});
     EXPECT_EQ(engine->limits.mode, MODE_DEPTH);
     EXPECT_EQ(engine->limits.maxDepth, MAX_PLY - 1);
+    // "time" and "otim" go to the colours when the engine next searches, unless a new time
+    // control came in between.
+    run({"new", "sd 1", "time 300", "otim 400", "e2e4"});
+    EXPECT_EQ(clock(BLACK), 3000.0f);
+    EXPECT_EQ(clock(WHITE), 4000.0f);
+    run({"new", "time 300", "otim 400", "level 0 1 0", "sd 1", "go"});
+    EXPECT_EQ(clock(WHITE), 60000.0f);
 }
 
 TEST_F(XboardFixture, MovesToGoCountsDownAndStartsTheNextTimeControl) {
@@ -127,22 +120,4 @@ TEST_F(XboardFixture, ThinkingLinesCarryDepthScoreCentisecondsNodesAndPv) {
     ::testing::internal::CaptureStdout();
     xboard->listener.onPv(1, 0, &castle, 0.0, 1, 1, 1, 0);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "1 0 0 1 O-O\n");
-}
-
-TEST_F(XboardFixture, TheMoveThenTheHintThenThePonderSearchWhichTakesItsReplyBack) {
-    auto lines = run({"hard", "post", "sd 2", "e2e4"});
-    size_t moveLine = 0;
-    while (moveLine < lines.size() && lines[moveLine].rfind("move ", 0) != 0) moveLine++;
-    ASSERT_LT(moveLine + 2, lines.size());
-    EXPECT_EQ(lines[moveLine + 1].rfind("Hint: ", 0), 0u) << lines[moveLine + 1];
-    // The ponder search's own thinking lines follow the hint.
-    EXPECT_EQ(lines[moveLine + 2].rfind("1 ", 0), 0u) << lines[moveLine + 2];
-    // It ended at its depth and waits: the game holds e2e4 and the engine's move only.
-    EXPECT_EQ(engine->gameHistoryCount, 2);
-    EXPECT_FALSE(engine->searching);
-    // The expected reply now arrives with no search running and starts the real one.
-    const std::string hint = lines[moveLine + 1].substr(6);
-    lines = run({"easy", hint});
-    EXPECT_EQ(engine->gameHistoryCount, 4);
-    EXPECT_EQ(lines.back().rfind("move ", 0), 0u);
 }
