@@ -100,7 +100,7 @@ void XboardProtocol::attach() {
 }
 
 int32_t XboardProtocol::handleCommand(const char* line) {
-    if (!moveLine(line) && equals(line, "quit")) {
+    if (equals(line, "quit")) {
         engine->abortSearch();
         return 0;
     }

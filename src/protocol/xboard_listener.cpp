@@ -39,7 +39,6 @@ Move XboardListener::reportMove() {
     formatMove(engine->lastMove, castling, text);
     host->sendLine("move %s", text);
     host->ponderMove = engine->limits.ponderMove;
-    host->pondering = false;
     if (!engine->limits.ponderEnabled || host->ponderMove == noMove) return noMove;
     // A hint that cannot be played here is not offered (the GUI would refuse it).
     if (!engine->position.isLegal(host->ponderMove)) return noMove;
