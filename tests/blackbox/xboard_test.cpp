@@ -83,6 +83,9 @@ TEST(XboardConversation, ForceModeUndoRemoveAndSetboardKeepTheGuisGame) {
         {{"new", "force", "setboard 8/8/8/4k3/8/8/8/4K2R w K - 0 1"}, kingAndRook, nullptr},
         {{"setboard nonsense", "setboard 8/8/8 w - -", "setboard", "setboard 8/8/8/4k3/8/8/8/4K2R w K - 0 1 x"},
          kingAndRook, nullptr},
+        // Mated: the engine has no move to announce.
+        {{"new", "setboard R5k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1", "go"}, "R5k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 0",
+         nullptr},
     };
     for (const Case& c : cases) {
         size_t from = xb.engine.lines().size();
@@ -220,11 +223,14 @@ TEST(XboardConversation, APonderSearchEndsOnMoveNowForceRemoveAndResult) {
     xb.engine.send("remove");
     ASSERT_TRUE(xb.sync());
     expectSameGame(xb, referee, moves);
-    // "result" ends it for good: no more thinking lines.
-    startPondering(moves);
-    xb.engine.send("result 1/2-1/2 {Draw by repetition}");
-    ASSERT_TRUE(xb.sync());
-    EXPECT_FALSE(xb.engine.waitForRegex(THINKING_LINE, 1.0));
+    // "easy" and "result" end it for good, its expected reply taken back: no more thinking lines.
+    for (const char* line : {"easy", "result 1/2-1/2 {Draw by repetition}"}) {
+        startPondering(moves);
+        xb.engine.send(line);
+        ASSERT_TRUE(xb.sync());
+        EXPECT_FALSE(xb.engine.waitForRegex(THINKING_LINE, 1.0)) << line;
+        expectSameGame(xb, referee, moves);
+    }
     EXPECT_EQ(xb.countLines("Illegal"), 0u);
 }
 
