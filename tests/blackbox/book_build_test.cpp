@@ -14,8 +14,6 @@ using blackbox::UciSession;
 
 namespace {
 
-const std::string BANNER = "Mirelt 1.9.2 (32 bits) by Orlen Vastrade";
-
 // Every position of these lines has one book move, except the start (d4 or e4).
 const std::string GAMES =
     "[Event \"a\"]\n[Result \"1-0\"]\n\n1. d4 Nf6 2. c4 {main line} e6 3. Nf3 b6 4. g3 Bb7 1-0\n\n"
@@ -64,13 +62,11 @@ TEST(BookBuild, BuiltBookIsPlayedThroughUci) {
     EXPECT_TRUE(first == "d2d4" || first == "e2e4") << first;
     session.engine.send("quit");
     EXPECT_EQ(session.engine.waitExit(), 0);
-}
-
-TEST(BookBuild, ConfiguredBookIsLoadedAtStart) {
-    UciSession session({{"my.bin", builtBook()}, {"mirelt.ini", "[Engine]\nBook=1\nBookFile=my.bin\n"}});
-    ASSERT_TRUE(session.handshakeDone);
-    EXPECT_EQ(session.countLines("option name OwnBook type check default true"), 1u);
-    EXPECT_EQ(bookMove(session, AFTER_BISHOPS + " e1g1"), "g8f6");
+    // Named in the configuration file, the book is on from the start.
+    UciSession configured({{"my.bin", book}, {"mirelt.ini", "[Engine]\nBook=1\nBookFile=my.bin\n"}});
+    ASSERT_TRUE(configured.handshakeDone);
+    EXPECT_EQ(configured.countLines("option name OwnBook type check default true"), 1u);
+    EXPECT_EQ(bookMove(configured, AFTER_BISHOPS + " e1g1"), "g8f6");
 }
 
 TEST(BookBuild, RefusalsPrintOneLineAndEndWithStatusOne) {
@@ -79,7 +75,7 @@ TEST(BookBuild, RefusalsPrintOneLineAndEndWithStatusOne) {
         std::vector<std::string> args;
         std::string error;
     };
-    const std::vector<Refusal> refusals = {
+    const Refusal refusals[] = {
         {{"missing.pgn", "book.bin", "8", "1"}, "-buildbook: PGN file not found : missing.pgn\n"},
         {{"games.pgn", "book.bin", "0", "1"}, "-buildbook: depth '0' is not a number from 1 to 32\n"},
         {{"games.pgn", "book.bin", "33", "1"}, "-buildbook: depth '33' is not a number from 1 to 32\n"},
@@ -95,15 +91,5 @@ TEST(BookBuild, RefusalsPrintOneLineAndEndWithStatusOne) {
         EXPECT_EQ(run.errorOutput, refusal.error);
         EXPECT_TRUE(run.lines.empty());
         EXPECT_EQ(run.files.at("book.bin"), "old");
-    }
-}
-
-TEST(BookBuild, OtherArgumentCountsStartTheProtocolMode) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"-buildbook"}, {"-buildbook", "games.pgn", "book.bin", "8"}, {"-buildbook", "a", "b", "8", "1", "x"}}) {
-        const auto run = runEngine(args, {"quit"}, {{"games.pgn", GAMES}});
-        EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.lines, std::vector<std::string>{BANNER});
-        EXPECT_EQ(run.files.count("book.bin"), 0u);
     }
 }
