@@ -1,7 +1,5 @@
-// Random legal games written as PGN, with the noise that real collections carry (comments,
-// variations, annotations, black move numbers, repeated or missing results, unreadable moves,
-// castling with zeros). Shared by the book builder's tests and its benchmark. Needs the
-// attack tables.
+// Random legal games written as PGN, shared by the book builder's tests and its benchmark.
+// Needs the attack tables.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +16,7 @@ struct Options {
     // Percent chance, at every ply, to leave the most popular move for a less popular one:
     // low values make games share long openings, high values make them diverge at once.
     int32_t divergePercent = 40;
-    // Percent chance per game of each kind of noise.
+    // Percent chance per game of noisy move texts.
     int32_t noisePercent = 20;
 };
 
@@ -38,20 +36,18 @@ private:
     uint64_t state;
 };
 
-// Appends one game (tags, move text, result) to `out`.
+// Appends one game (tags, move text, result) to `out`. The PGN reader hands the same texts to
+// every builder, so the noise that matters is in the move texts themselves: unreadable and
+// illegal moves, castling with zeros, check and mate marks.
 inline void appendGame(std::string& out, Random& random, const Options& options) {
     static const char* const results[] = {"1-0", "0-1", "1/2-1/2", "*"};
-    const char* result = results[random.below(4)];
+    const std::string result = results[random.below(4)];
     const bool noisy = random.percent(options.noisePercent);
-    out += "[Event \"random\"]\n[Site \"?\"]\n";
-    if (noisy && random.percent(30)) out += std::string("[Result \"") + results[random.below(4)] + "\"]\n";
-    out += std::string("[Result \"") + result + "\"]\n\n";
+    out += "[Event \"random\"]\n[Result \"" + result + "\"]\n\n";
     Position position{};
     position.reset();
     position.setStartPosition();
     const int32_t plies = options.minPlies + random.below(options.maxPlies - options.minPlies + 1);
-    size_t lineStart = out.size();
-    bool numberDue = true;
     for (int32_t ply = 0; ply < plies; ++ply) {
         ScoredMove legal[MAX_MOVES];
         const int32_t count = generateLegalMoves(position, legal, isInCheck(position));
@@ -68,29 +64,10 @@ inline void appendGame(std::string& out, Random& random, const Options& options)
         UndoRecord undo;
         position.doMove(move, undo);
         if (isInCheck(position)) text += countLegalMoves(position) == 0 ? "#" : "+";
-        const int32_t moveNumber = ply / 2 + 1;
-        if (position.sideToMove == BLACK)
-            out += std::to_string(moveNumber) + ". ";
-        else if (numberDue)
-            out += std::to_string(moveNumber) + "... ";
-        out += text + " ";
-        numberDue = false;
-        if (noisy && random.percent(10)) {
-            out += random.percent(50) ? "{a comment (with brackets)} " : "$" + std::to_string(1 + random.below(9)) + " ";
-            numberDue = true;
-        }
-        if (noisy && random.percent(5)) {
-            out += "(" + std::to_string(moveNumber) + ". a3 {side line} h6) ";
-            numberDue = true;
-        }
-        // PGN lines stay under 80 characters; a move text never starts a line with "[".
-        if (out.size() - lineStart > 70) {
-            out += "\n";
-            lineStart = out.size();
-        }
+        if (ply % 2 == 0) out += std::to_string(ply / 2 + 1) + ". ";
+        out += text + (ply % 8 == 7 ? "\n" : " ");
     }
-    if (!(noisy && random.percent(20))) out += result;
-    out += "\n\n";
+    out += result + "\n\n";
 }
 
 }  // namespace randompgn
