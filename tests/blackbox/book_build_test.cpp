@@ -8,7 +8,6 @@
 #include "blackbox/harness.h"
 #include "blackbox/uci_session.h"
 
-using blackbox::FileMap;
 using blackbox::runEngine;
 using blackbox::UciSession;
 
@@ -70,25 +69,21 @@ TEST(BookBuild, BuiltBookIsPlayedThroughUci) {
 }
 
 TEST(BookBuild, RefusalsPrintOneLineAndEndWithStatusOne) {
-    const FileMap pgn = {{"games.pgn", GAMES}, {"book.bin", "old"}};
-    struct Refusal {
-        std::vector<std::string> args;
-        std::string error;
+    // Arguments after "-buildbook", and the one error line each gives.
+    const std::pair<std::vector<std::string>, std::string> refusals[] = {
+        {{"missing.pgn", "book.bin", "8", "1"}, "PGN file not found : missing.pgn"},
+        {{"games.pgn", "book.bin", "0", "1"}, "depth '0' is not a number from 1 to 32"},
+        {{"games.pgn", "book.bin", "33", "1"}, "depth '33' is not a number from 1 to 32"},
+        {{"games.pgn", "book.bin", "deep", "1"}, "depth 'deep' is not a number from 1 to 32"},
+        {{"games.pgn", "no/such/book.bin", "8", "1"}, "Error saving opening book : no/such/book.bin"},
+        {{".", "book.bin", "8", "1"}, "PGN file cannot be read : ."},
     };
-    const Refusal refusals[] = {
-        {{"missing.pgn", "book.bin", "8", "1"}, "-buildbook: PGN file not found : missing.pgn\n"},
-        {{"games.pgn", "book.bin", "0", "1"}, "-buildbook: depth '0' is not a number from 1 to 32\n"},
-        {{"games.pgn", "book.bin", "33", "1"}, "-buildbook: depth '33' is not a number from 1 to 32\n"},
-        {{"games.pgn", "book.bin", "deep", "1"}, "-buildbook: depth 'deep' is not a number from 1 to 32\n"},
-        {{"games.pgn", "no/such/book.bin", "8", "1"}, "-buildbook: Error saving opening book : no/such/book.bin\n"},
-        {{".", "book.bin", "8", "1"}, "-buildbook: PGN file cannot be read : .\n"},
-    };
-    for (const Refusal& refusal : refusals) {
-        std::vector<std::string> args = {"-buildbook"};
-        args.insert(args.end(), refusal.args.begin(), refusal.args.end());
-        const auto run = runEngine(args, {}, pgn);
-        EXPECT_EQ(run.status, 1) << refusal.error;
-        EXPECT_EQ(run.errorOutput, refusal.error);
+    for (const auto& [args, error] : refusals) {
+        std::vector<std::string> command = {"-buildbook"};
+        command.insert(command.end(), args.begin(), args.end());
+        const auto run = runEngine(command, {}, {{"games.pgn", GAMES}, {"book.bin", "old"}});
+        EXPECT_EQ(run.status, 1) << error;
+        EXPECT_EQ(run.errorOutput, "-buildbook: " + error + "\n");
         EXPECT_TRUE(run.lines.empty());
         EXPECT_EQ(run.files.at("book.bin"), "old");
     }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <memory>
 #include <string>
 
@@ -104,14 +103,11 @@ TEST_F(XboardFixture, MovesToGoCountsDownAndStartsTheNextTimeControl) {
 
 TEST_F(XboardFixture, ThinkingLinesCarryDepthScoreCentisecondsNodesAndPv) {
     const Move pv[2] = {parseMoveText(engine->position, "e2e4"), makeMove(E7, E5, PAWN, 0, 0, MOVE_DOUBLE_PUSH)};
-    // Whole centiseconds, truncated and saturated.
+    // Whole centiseconds, truncated.
     ::testing::internal::CaptureStdout();
     xboard->listener.onPv(8, 35, pv, 1500000.0, 2, 123456, 12, 0);
-    xboard->listener.onMultiPv(2, 8, -31990, 9999.0, pv, 1, 123456, 12, 1);
-    xboard->listener.onPv(1, 0, pv, NAN, 1, 1, 1, 0);
-    xboard->listener.onPv(1, 0, pv, 1e300, 1, 1, 1, 0);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-              "8 35 150 123456 e2e4 e7e5\n8 -31990 0 123456 e2e4\n1 0 0 1 e2e4\n1 0 2147483647 1 e2e4\n");
+    xboard->listener.onPv(8, -31990, pv, 9999.0, 1, 123456, 12, 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "8 35 150 123456 e2e4 e7e5\n8 -31990 0 123456 e2e4\n");
     run({"nopost"});
     ::testing::internal::CaptureStdout();
     xboard->listener.onPv(8, 35, pv, 1500000.0, 2, 123456, 12, 0);
