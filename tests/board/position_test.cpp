@@ -199,21 +199,3 @@ TEST(MoveWord, LayoutOfPublishedWords) {
         EXPECT_EQ(isEnPassant(c.word), c.enPassant);
     }
 }
-
-TEST(NullMove, PassesTheTurnAndClearsEnPassantAndClock) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 3 2",
-         "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 0"},
-        {"4k3/8/8/8/8/8/8/R3K2R b KQ - 17 40", "4k3/8/8/8/8/8/8/R3K2R w KQ - 0 0"},
-    };
-    for (const auto& [fen, after] : cases) {
-        Position p = loadFen(fen);
-        const Position before = p;
-        UndoRecord undo;
-        p.doNullMove(undo);
-        EXPECT_EQ(fenOf(p), after);
-        EXPECT_TRUE(isConsistent(p)) << fen;
-        p.undoNullMove(undo);
-        EXPECT_TRUE(samePosition(p, before)) << fen;
-    }
-}
