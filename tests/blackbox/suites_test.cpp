@@ -138,16 +138,10 @@ TEST(Suites, EvalSuitePrintsEachAcceptedPosition) {
     EXPECT_EQ(run.status, 0);
     const Lines lines = report(run);
     ASSERT_EQ(lines.size(), 5u);
-    static const std::regex evalLine(R"(^(.*)  ; eval (-?\d+)$)");
-    std::smatch first, second;
-    ASSERT_TRUE(std::regex_match(lines[0], first, evalLine)) << lines[0];
-    ASSERT_TRUE(std::regex_match(lines[1], second, evalLine)) << lines[1];
-    EXPECT_EQ(first[1], white);
-    EXPECT_EQ(second[1], black);
+    const std::string eval = lines[0].substr(lines[0].rfind(' ') + 1);
+    EXPECT_GT(std::atoi(eval.c_str()), 0);
     // Colour-mirrored positions score alike for the side to move.
-    EXPECT_EQ(first[2], second[2]);
-    EXPECT_GT(std::stoi(first[2]), 0);
-    EXPECT_EQ(Lines(lines.begin() + 2, lines.end()), (Lines{"", "Time : TIME", "Speed : N eval/s"}));
+    EXPECT_EQ(lines, (Lines{white + "  ; eval " + eval, black + "  ; eval " + eval, "", "Time : TIME", "Speed : N eval/s"}));
     const auto empty = runEngine({"-evalsuite", "e.epd"}, {}, {{"e.epd", ""}});
     ASSERT_EQ(empty.lines.size(), 3u);
     EXPECT_EQ(empty.lines[2], "Speed : 0 eval/s");

@@ -1,5 +1,4 @@
-// XBoard front end in-process: time controls, the moves-to-go count, thinking lines and the
-// shape of move lines.
+// XBoard front end in-process: time controls, the moves-to-go count and thinking lines.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,7 +8,6 @@
 #include "app/host.h"
 #include "board/notation.h"
 #include "protocol/xboard.h"
-#include "protocol/xboard_text.h"
 #include "search/engine.h"
 
 namespace {
@@ -118,11 +116,4 @@ TEST_F(XboardFixture, ThinkingLinesCarryDepthScoreCentisecondsNodesAndPv) {
     ::testing::internal::CaptureStdout();
     xboard->listener.onPv(1, 0, moves, 0.0, 2, 1, 1, 0);
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "1 0 0 1 O-O e7e8q\n");
-}
-
-TEST(XboardText, MoveShapesAndCastlingWords) {
-    for (const char* line : {"e2e4", "a1a1", "e7e8q", "h8a1 and more"}) EXPECT_TRUE(hasMoveShape(line)) << line;
-    for (const char* line : {"", "e", "e2", "e2e", "e2e9", "i2e4", "E2E4", "O-O"}) EXPECT_FALSE(hasMoveShape(line)) << line;
-    for (const char* line : {"O-O", "O-O-O", "O-O-O extra"}) EXPECT_TRUE(isCastlingWord(line)) << line;
-    for (const char* line : {"O-", "O-O-", "O-O-O-O", "0-0", "o-o", "O-Ox"}) EXPECT_FALSE(isCastlingWord(line)) << line;
 }
