@@ -141,7 +141,8 @@ TEST(Suites, EvalSuitePrintsEachAcceptedPosition) {
     const std::string eval = lines[0].substr(lines[0].rfind(' ') + 1);
     EXPECT_GT(std::atoi(eval.c_str()), 0);
     // Colour-mirrored positions score alike for the side to move.
-    EXPECT_EQ(lines, (Lines{white + "  ; eval " + eval, black + "  ; eval " + eval, "", "Time : TIME", "Speed : N eval/s"}));
+    EXPECT_EQ(lines,
+              (Lines{white + "  ; eval " + eval, black + "  ; eval " + eval, "", "Time : TIME", "Speed : N eval/s"}));
     const auto empty = runEngine({"-evalsuite", "e.epd"}, {}, {{"e.epd", ""}});
     ASSERT_EQ(empty.lines.size(), 3u);
     EXPECT_EQ(empty.lines[2], "Speed : 0 eval/s");

@@ -137,7 +137,8 @@ TEST(XboardConversation, ForceModeUndoRemoveAndSetboardKeepTheGuisGame) {
 }
 
 TEST(XboardConversation, GamesWithAndWithoutPonderingHaveOnlyLegalMovesInOrder) {
-    for (const auto& [engineWhite, ponder] : std::vector<std::pair<bool, bool>>{{true, true}, {false, true}, {false, false}}) {
+    const std::pair<bool, bool> games[] = {{true, true}, {false, true}, {false, false}};  // engine White, pondering
+    for (const auto& [engineWhite, ponder] : games) {
         XboardSession xb;
         UciSession referee;
         xb.send({"new", ponder ? "hard" : "easy", "post", "level 0 0:10 0", "time 1000", "otim 1000"});
@@ -177,11 +178,11 @@ TEST(XboardConversation, TimeSetsTheEnginesClockAndOtimTheOpponentsWhicheverSide
             xb.send({"new", ponder ? "hard" : "easy", "level 0 10 0", "time 100", "otim 1000000"});
             xb.engine.send(engineWhite ? "go" : "e2e4");
             std::string hint;
-            ASSERT_FALSE(xb.waitMoveAndHint(hint, ponder, 15).empty()) << label << ": thought with the opponent's clock";
+            ASSERT_FALSE(xb.waitMoveAndHint(hint, ponder, 15).empty()) << label << ": used the opponent's clock";
             // A long clock for the engine, sent while it ponders on the expected reply (on the board).
             xb.send({"time 1000000", "otim 100"});
             xb.engine.send(engineWhite ? (hint == "g8f6" ? "b8c6" : "g8f6") : (hint == "g1f3" ? "b1c3" : "g1f3"));
-            EXPECT_FALSE(xb.engine.waitForPrefix("move ", 1.0)) << label << ": thought with the opponent's clock";
+            EXPECT_FALSE(xb.engine.waitForPrefix("move ", 1.0)) << label << ": used the opponent's clock";
             xb.engine.send("?");
             EXPECT_FALSE(xb.waitMove(10).empty()) << label;
             EXPECT_EQ(xb.countLines("Illegal"), 0u);

@@ -68,7 +68,8 @@ std::string expectedBook(const std::vector<ExpectedPosition>& positions) {
     }
     BookBytes bytes;
     bytes.header(int32_t(records.size()));
-    for (const auto& [key, record] : records) bytes.bytes.insert(bytes.bytes.end(), record.bytes.begin(), record.bytes.end());
+    for (const auto& [key, record] : records)
+        bytes.bytes.insert(bytes.bytes.end(), record.bytes.begin(), record.bytes.end());
     return std::string(bytes.bytes.begin(), bytes.bytes.end());
 }
 
@@ -109,8 +110,9 @@ std::string plainBook(const std::string& pgn, int32_t depth, int32_t minGames, i
             if (move == noMove) break;
             auto entry = std::find_if(book.begin(), book.end(), [&](const auto& e) { return e.first == position.key; });
             if (entry == book.end()) entry = book.insert(book.end(), {position.key, {}});
-            if (std::none_of(entry->second.begin(), entry->second.end(), [&](const BookMove& m) { return m.move == move; }))
-                entry->second.push_back(BookMove{move, line.games, uint8_t(100 * line.whiteWins / line.games),
+            auto& moves = entry->second;
+            if (std::none_of(moves.begin(), moves.end(), [&](const BookMove& m) { return m.move == move; }))
+                moves.push_back(BookMove{move, line.games, uint8_t(100 * line.whiteWins / line.games),
                                                  uint8_t(100 * line.blackWins / line.games)});
             UndoRecord undo;
             position.doMove(move, undo);
@@ -120,7 +122,8 @@ std::string plainBook(const std::string& pgn, int32_t depth, int32_t minGames, i
     BookBytes bytes;
     bytes.header(int32_t(book.size()));
     for (auto& [key, moves] : book) {
-        std::stable_sort(moves.begin(), moves.end(), [](const BookMove& a, const BookMove& b) { return a.weight > b.weight; });
+        const auto heavier = [](const BookMove& a, const BookMove& b) { return a.weight > b.weight; };
+        std::stable_sort(moves.begin(), moves.end(), heavier);
         if (moves.size() > size_t(BOOK_MAX_MOVES)) moves.resize(BOOK_MAX_MOVES), ++truncated;
         bytes.position(key, int32_t(moves.size()));
         for (const BookMove& move : moves) bytes.move(move.move, move.weight, move.whitePct, move.blackPct);
@@ -204,7 +207,8 @@ TEST_F(BookBuilderTest, FastBuilderWritesThePlainBuildersBytes) {
         options.noisePercent = random.below(60);
         options.minPlies = 1 + random.below(8);
         std::string pgn;
-        for (int32_t g = scattered ? 200 : 5 + random.below(60); g > 0; --g) randompgn::appendGame(pgn, random, options);
+        for (int32_t games = scattered ? 200 : 5 + random.below(60); games > 0; --games)
+            randompgn::appendGame(pgn, random, options);
         const int32_t depth = seed % 8 == 0 ? BOOK_BUILD_MAX_DEPTH : 1 + random.below(12);
         const int32_t minGames = scattered ? 1 : random.below(4);
         const std::string expected = plainBook(pgn, depth, minGames, truncated);

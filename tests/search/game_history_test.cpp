@@ -80,7 +80,8 @@ TEST_F(GameHistoryTest, GrowFromNothingAfterRelease) {
 TEST_F(GameHistoryTest, PlayMoveTakesOnlyLegalWordsOfThisPosition) {
     const uint64_t start = engine->position.key;
     // No move, a pawn's impossible step, the opponent's move, a blocked king.
-    for (Move move : {noMove, makeMove(E2, E5, PAWN), makeMove(E7, E5, PAWN, 0, 0, MOVE_DOUBLE_PUSH), makeMove(E1, E2, KING)}) {
+    for (Move move :
+         {noMove, makeMove(E2, E5, PAWN), makeMove(E7, E5, PAWN, 0, 0, MOVE_DOUBLE_PUSH), makeMove(E1, E2, KING)}) {
         EXPECT_FALSE(engine->playMove(move)) << move;
         EXPECT_EQ(engine->position.key, start);
         EXPECT_EQ(engine->keyHistoryCount, 0);
