@@ -50,17 +50,6 @@ TEST_F(NotationTest, CoordinateText) {
     EXPECT_EQ(coordinate(blackLong, 1), "e8a8");
     // A rook off the corner prints as its own square.
     EXPECT_EQ(coordinate(makeMove(F1, G1, KING, 0, 0, MOVE_CASTLING)), "f1g1");
-    // XBoard's Chess960 words name the rook's wing, wherever king and rook stand.
-    char text[8];
-    const struct {
-        Move move;
-        const char* word;
-    } words[] = {{whiteShort, "O-O"}, {blackLong, "O-O-O"}, {makeMove(B1, C1, KING, 0, 0, MOVE_CASTLING), "O-O"},
-                 {makeMove(C8, B8, KING, 0, 0, MOVE_CASTLING), "O-O-O"}, {makeMove(E7, E8, PAWN, 0, QUEEN), "e7e8q"}};
-    for (const auto& w : words) {
-        formatMove(w.move, CastlingStyle::Words, text);
-        EXPECT_STREQ(text, w.word);
-    }
 }
 
 TEST_F(NotationTest, MoveListText) {
