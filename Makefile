@@ -11,7 +11,7 @@ ARM_EXCLUDE ?= SelfPlay
 # Emulated runs are slower: every harness time-out is multiplied by this.
 ARM_TIMEOUT_SCALE ?= 6
 
-.PHONY: all deps deps-arm release asan arm run test test-unit test-release test-arm clean
+.PHONY: all deps deps-arm deps-gui release asan arm run test test-unit test-release test-arm clean
 
 all: release
 
@@ -20,6 +20,9 @@ deps:
 
 deps-arm:
 	@scripts/install-deps arm
+
+deps-gui:
+	@scripts/install-deps gui
 
 release: deps
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DMIRELT_TESTS=OFF >/dev/null
@@ -42,16 +45,17 @@ arm: deps-arm
 run: release
 	./build/release/mirelt
 
-# Unit and black-box tests on the sanitizer build, black-box tests on the optimised build,
-# then on both ARM builds under emulation, and a transcript comparison of all builds. Every
-# build must also give the recorded search node signature (scripts/check-signature).
+# Unit and black-box tests on the sanitizer build, black-box tests and games inside the real
+# xboard GUI on the optimised build, then the black-box tests on both ARM builds under
+# emulation, and a transcript comparison of all builds. Every build must also give the
+# recorded search node signature (scripts/check-signature).
 test: test-unit test-release test-arm
 
 test-unit: asan
-	cd build/asan && ctest --output-on-failure -j $(JOBS)
+	cd build/asan && ctest -LE gui --output-on-failure -j $(JOBS)
 
-test-release: release asan
-	cd build/asan && MIRELT_ENGINE="$(ROOT)/build/release/mirelt" ctest -L blackbox --output-on-failure -j $(JOBS)
+test-release: release asan deps-gui
+	cd build/asan && MIRELT_ENGINE="$(ROOT)/build/release/mirelt" ctest -L 'blackbox|gui' --output-on-failure -j $(JOBS)
 	scripts/check-signature build/release/bench_search
 
 test-arm: arm asan release

@@ -33,14 +33,20 @@ bool holdsOwnRook(const Position& position, int32_t square, int32_t colour) {
 
 }  // namespace
 
-void formatMove(Move move, bool chess960, char* buffer) {
+const char* castlingWord(Move move) { return fileOf(moveTo(move)) >= fileOf(moveFrom(move)) ? "O-O" : "O-O-O"; }
+
+void formatMove(Move move, CastlingStyle style, char* buffer) {
     if (move == noMove) {
         std::memcpy(buffer, "0000", 5);
         return;
     }
+    if (isCastling(move) && style == CastlingStyle::Words) {
+        std::strcpy(buffer, castlingWord(move));
+        return;
+    }
     char* out = buffer;
     int32_t to = moveTo(move);
-    if (isCastling(move) && !chess960) to = castlingDisplaySquare(to);
+    if (isCastling(move) && style == CastlingStyle::KingDestination) to = castlingDisplaySquare(to);
     out = writeSquare(out, moveFrom(move));
     out = writeSquare(out, to);
     const int32_t promotion = movePromotion(move);
@@ -48,14 +54,23 @@ void formatMove(Move move, bool chess960, char* buffer) {
     *out = '\0';
 }
 
-void formatMoveList(const Position& position, const Move* moves, int32_t count, char* buffer) {
+void formatMove(Move move, bool chess960, char* buffer) {
+    formatMove(move, chess960 ? CastlingStyle::KingTakesRook : CastlingStyle::KingDestination, buffer);
+}
+
+void formatMoveList(const Move* moves, int32_t count, CastlingStyle style, char* buffer) {
     char* out = buffer;
     *out = '\0';
     for (int32_t i = 0; i < count; i++) {
         if (i > 0) *out++ = ' ';
-        formatMove(moves[i], position.chess960, out);
+        formatMove(moves[i], style, out);
         out += std::strlen(out);
     }
+}
+
+void formatMoveList(const Position& position, const Move* moves, int32_t count, char* buffer) {
+    formatMoveList(moves, count, position.chess960 ? CastlingStyle::KingTakesRook : CastlingStyle::KingDestination,
+                   buffer);
 }
 
 void moveToLongAlgebraic(Move move, char* buffer) {
@@ -65,8 +80,7 @@ void moveToLongAlgebraic(Move move, char* buffer) {
         return;
     }
     if (isCastling(move)) {
-        const char* text = fileOf(moveTo(move)) >= fileOf(moveFrom(move)) ? "O-O" : "O-O-O";
-        std::strcpy(out, text);
+        std::strcpy(out, castlingWord(move));
         return;
     }
     const int32_t piece = movePiece(move);

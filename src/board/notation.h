@@ -11,11 +11,25 @@
 // Bytes one coordinate move needs in a list: five characters and a separator or the NUL.
 inline constexpr int32_t MOVE_TEXT_STRIDE = 6;
 
-// Writes one move in coordinate text (at most 5 characters plus NUL). Castling prints as the
-// king's destination unless `chess960` is set, then as king takes rook. Move 0 prints "0000".
+// How a castling move is written in coordinate text.
+enum class CastlingStyle : uint8_t {
+    KingDestination,  // e1g1: standard chess (a rook off the corner prints as its own square)
+    KingTakesRook,    // e1h1: UCI in Chess960
+    Words,            // O-O, O-O-O: XBoard in Chess960
+};
+
+// "O-O" for castling with the rook on the h-file side of the king, else "O-O-O".
+const char* castlingWord(Move move);
+
+// Writes one move in coordinate text (at most 5 characters plus NUL), castling in `style`.
+// Move 0 prints "0000".
+void formatMove(Move move, CastlingStyle style, char* buffer);
+// The same with castling as the king's destination, or as king takes rook when `chess960`.
 void formatMove(Move move, bool chess960, char* buffer);
 
 // Writes `count` moves separated by single blanks; the buffer needs count * 6 + 1 bytes.
+void formatMoveList(const Move* moves, int32_t count, CastlingStyle style, char* buffer);
+// The same with castling written as formatMove does for the position's chess960 flag.
 void formatMoveList(const Position& position, const Move* moves, int32_t count, char* buffer);
 
 // Writes one move as long algebraic text (e2-e4, Ng1-f3, e5xd6e.p, e7-e8=Q, O-O); at most 9

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "board/movegen.h"
+#include "board/notation.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ void moveToSan(Position& position, Move move, char* buffer) {
     }
     // Castling is stored as the king taking its own rook: the rook's side names the wing.
     if (isCastling(move)) {
-        std::strcpy(out, fileOf(moveFrom(move)) <= fileOf(moveTo(move)) ? "O-O" : "O-O-O");
+        std::strcpy(out, castlingWord(move));
         return;
     }
     const int32_t piece = movePiece(move);

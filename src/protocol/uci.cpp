@@ -7,10 +7,11 @@
 
 #include "app/host.h"
 #include "app/numbers.h"
-#include "protocol/uci_text.h"
+#include "protocol/command_text.h"
+#include "protocol/engine_commands.h"
 #include "search/engine.h"
 
-using namespace ucitext;
+using namespace commandtext;
 
 void UciProtocol::attach() {
     listener.engine = engine;
@@ -63,13 +64,11 @@ int32_t UciProtocol::handleCommand(const char* line) {
     } else if (startsWith(line, "printBoard")) {
         engine->position.printBoard();
     } else if (startsWith(line, "eval")) {
-        commandEval();
+        sendEvaluation(*host, *engine);
     } else if (startsWith(line, "printHashKey")) {
-        host->sendLine("%016llx", static_cast<unsigned long long>(engine->position.key));
+        sendHashKey(*host, *engine);
     } else if (startsWith(line, "printFEN")) {
-        char fen[256];
-        engine->getFen(fen);
-        host->sendText(fen);
+        sendFen(*host, *engine);
     }
     return 1;
 }
@@ -194,9 +193,4 @@ int32_t UciProtocol::perftDepth(const char* line) const {
     // The move stack holds one list per remaining ply.
     int32_t depth = parseInt32(blank + 1);
     return depth >= 1 && depth <= MAX_PLY - 1 ? depth : 0;
-}
-
-void UciProtocol::commandEval() {
-    int32_t score = engine->evaluator.lazyEvaluate(engine->position, -MATE_SCORE, MATE_SCORE);
-    host->sendLine("eval = %.2f", double(score) / 100.0);
 }

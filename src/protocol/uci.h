@@ -58,7 +58,6 @@ private:
     void commandUciNewGame();
     void commandUci();
     void commandSetOption(const char* text);
-    void commandEval();
     // Depth of a perft command line, or 0 when it is to be ignored.
     int32_t perftDepth(const char* line) const;
     void applyStrength(int32_t elo);

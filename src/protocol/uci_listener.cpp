@@ -6,9 +6,10 @@
 
 #include "app/host.h"
 #include "board/notation.h"
+#include "protocol/pv_text.h"
+#include "protocol/search_input.h"
 #include "protocol/uci.h"
 #include "search/engine.h"
-#include "search/input.h"
 #include "search/timecontrol.h"
 
 namespace {
@@ -39,22 +40,15 @@ uint32_t uciNodesPerSecond(uint64_t nodes, double elapsedUs) {
 
 namespace {
 
-// Text of a principal variation; a PV never exceeds MAX_PLY moves.
-struct PvText {
-    char text[MAX_PLY * MOVE_TEXT_STRIDE + 1];
-
-    PvText(const Engine& engine, const Move* pv, int32_t length) {
-        if (length < 0 || pv == nullptr) length = 0;
-        if (length > MAX_PLY) length = MAX_PLY;
-        formatMoveList(engine.position, pv, length, text);
-    }
-};
+CastlingStyle uciCastling(const Engine& engine) {
+    return engine.position.chess960 ? CastlingStyle::KingTakesRook : CastlingStyle::KingDestination;
+}
 
 }  // namespace
 
 void UciListener::onPv(int32_t depth, int32_t score, const Move* pv, double elapsedUs,
                        int32_t pvLength, uint64_t nodes, int32_t seldepth, int32_t bound) {
-    PvText pvText(*engine, pv, pvLength);
+    PvText pvText(pv, pvLength, uciCastling(*engine));
     UciScore shown = uciScore(score);
     host->sendLine("info depth %d seldepth %d score %s %d %stime %d nodes %llu nps %u pv %s", depth,
                    seldepth, shown.kind, shown.value, boundText(bound), uciTimeMs(elapsedUs),
@@ -65,7 +59,7 @@ void UciListener::onPv(int32_t depth, int32_t score, const Move* pv, double elap
 void UciListener::onMultiPv(int32_t line, int32_t depth, int32_t score, double elapsedUs,
                             const Move* pv, int32_t pvLength, uint64_t nodes, int32_t seldepth,
                             int32_t bound) {
-    PvText pvText(*engine, pv, pvLength);
+    PvText pvText(pv, pvLength, uciCastling(*engine));
     UciScore shown = uciScore(score);
     host->sendLine(
         "info multipv %d depth %d seldepth %d score %s %d %stime %d nodes %llu nps %u pv %s", line,
@@ -87,17 +81,7 @@ void UciListener::onRootScore(int32_t score) { host->sendLine("info depth 0 scor
 
 void UciListener::onInfoString(const char* text) { host->sendLine("info string %s", text); }
 
-void UciListener::onInputPending() {
-    std::string text;
-    if (!readInputLine(text)) {
-        // End of input is a "quit": nobody is left to read the result.
-        host->quit = true;
-        engine->abortSearch();
-        return;
-    }
-    host->handleInputLine(text);
-    if (host->quit) engine->abortSearch();
-}
+void UciListener::onInputPending() { handleLineDuringSearch(*host, *engine); }
 
 void UciListener::reportBestMove(bool withPonder, bool holdBack) {
     const int32_t chess960 = engine->position.chess960;

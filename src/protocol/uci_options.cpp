@@ -4,10 +4,10 @@
 
 #include "app/host.h"
 #include "protocol/uci.h"
-#include "protocol/uci_text.h"
+#include "protocol/command_text.h"
 #include "search/engine.h"
 
-using namespace ucitext;
+using namespace commandtext;
 
 namespace {
 
@@ -27,12 +27,7 @@ bool isTrue(const char* value) { return equals(value, "true"); }
 
 }  // namespace
 
-void UciProtocol::applyStrength(int32_t elo) {
-    // Taken as unsigned, so every negative value counts as very large.
-    uint32_t wanted = uint32_t(elo);
-    strengthElo = wanted > uint32_t(ELO_MAX) ? ELO_MAX : wanted < uint32_t(ELO_MIN) ? ELO_MIN : int32_t(wanted);
-    strengthLimited = limitStrength && strengthElo < ELO_MAX ? 1 : 0;
-}
+void UciProtocol::applyStrength(int32_t elo) { setStrength(elo, limitStrength); }
 
 void UciProtocol::commandUci() {
     host->sendLine("id name Mirelt %s %s", ENGINE_VERSION, host->wordSize);

@@ -11,6 +11,14 @@
 int32_t strengthElo = 2600;
 int32_t strengthLimited = 0;
 
+void setStrength(int32_t elo, bool limit) {
+    const uint32_t wanted = uint32_t(elo);
+    strengthElo = wanted > uint32_t(STRENGTH_ELO_MAX)   ? STRENGTH_ELO_MAX
+                  : wanted < uint32_t(STRENGTH_ELO_MIN) ? STRENGTH_ELO_MIN
+                                                        : int32_t(wanted);
+    strengthLimited = limit && strengthElo < STRENGTH_ELO_MAX ? 1 : 0;
+}
+
 int32_t lmrReduction[64][64];
 
 namespace {

@@ -60,3 +60,7 @@ inline constexpr int32_t STRENGTH_ELO_MIN = 1000;
 inline constexpr int32_t STRENGTH_ELO_MAX = 2600;
 extern int32_t strengthElo;
 extern int32_t strengthLimited;
+
+// Sets both from a wanted Elo, taken as unsigned (so a negative one counts as very large) and
+// kept in range; the play is weakened only when `limit` is set and the Elo is below the maximum.
+void setStrength(int32_t elo, bool limit);

@@ -8,13 +8,10 @@
 #include "blackbox/harness.h"
 #include "blackbox/uci_session.h"
 
-using blackbox::FileMap;
 using blackbox::runEngine;
 using blackbox::UciSession;
 
 namespace {
-
-const std::string BANNER = "Mirelt 1.9.2 (32 bits) by Orlen Vastrade";
 
 // Every position of these lines has one book move, except the start (d4 or e4).
 const std::string GAMES =
@@ -64,46 +61,30 @@ TEST(BookBuild, BuiltBookIsPlayedThroughUci) {
     EXPECT_TRUE(first == "d2d4" || first == "e2e4") << first;
     session.engine.send("quit");
     EXPECT_EQ(session.engine.waitExit(), 0);
-}
-
-TEST(BookBuild, ConfiguredBookIsLoadedAtStart) {
-    UciSession session({{"my.bin", builtBook()}, {"mirelt.ini", "[Engine]\nBook=1\nBookFile=my.bin\n"}});
-    ASSERT_TRUE(session.handshakeDone);
-    EXPECT_EQ(session.countLines("option name OwnBook type check default true"), 1u);
-    EXPECT_EQ(bookMove(session, AFTER_BISHOPS + " e1g1"), "g8f6");
+    // Named in the configuration file, the book is on from the start.
+    UciSession configured({{"my.bin", book}, {"mirelt.ini", "[Engine]\nBook=1\nBookFile=my.bin\n"}});
+    ASSERT_TRUE(configured.handshakeDone);
+    EXPECT_EQ(configured.countLines("option name OwnBook type check default true"), 1u);
+    EXPECT_EQ(bookMove(configured, AFTER_BISHOPS + " e1g1"), "g8f6");
 }
 
 TEST(BookBuild, RefusalsPrintOneLineAndEndWithStatusOne) {
-    const FileMap pgn = {{"games.pgn", GAMES}, {"book.bin", "old"}};
-    struct Refusal {
-        std::vector<std::string> args;
-        std::string error;
+    // Arguments after "-buildbook", and the one error line each gives.
+    const std::pair<std::vector<std::string>, std::string> refusals[] = {
+        {{"missing.pgn", "book.bin", "8", "1"}, "PGN file not found : missing.pgn"},
+        {{"games.pgn", "book.bin", "0", "1"}, "depth '0' is not a number from 1 to 32"},
+        {{"games.pgn", "book.bin", "33", "1"}, "depth '33' is not a number from 1 to 32"},
+        {{"games.pgn", "book.bin", "deep", "1"}, "depth 'deep' is not a number from 1 to 32"},
+        {{"games.pgn", "no/such/book.bin", "8", "1"}, "Error saving opening book : no/such/book.bin"},
+        {{".", "book.bin", "8", "1"}, "PGN file cannot be read : ."},
     };
-    const std::vector<Refusal> refusals = {
-        {{"missing.pgn", "book.bin", "8", "1"}, "-buildbook: PGN file not found : missing.pgn\n"},
-        {{"games.pgn", "book.bin", "0", "1"}, "-buildbook: depth '0' is not a number from 1 to 32\n"},
-        {{"games.pgn", "book.bin", "33", "1"}, "-buildbook: depth '33' is not a number from 1 to 32\n"},
-        {{"games.pgn", "book.bin", "deep", "1"}, "-buildbook: depth 'deep' is not a number from 1 to 32\n"},
-        {{"games.pgn", "no/such/book.bin", "8", "1"}, "-buildbook: Error saving opening book : no/such/book.bin\n"},
-        {{".", "book.bin", "8", "1"}, "-buildbook: PGN file cannot be read : .\n"},
-    };
-    for (const Refusal& refusal : refusals) {
-        std::vector<std::string> args = {"-buildbook"};
-        args.insert(args.end(), refusal.args.begin(), refusal.args.end());
-        const auto run = runEngine(args, {}, pgn);
-        EXPECT_EQ(run.status, 1) << refusal.error;
-        EXPECT_EQ(run.errorOutput, refusal.error);
+    for (const auto& [args, error] : refusals) {
+        std::vector<std::string> command = {"-buildbook"};
+        command.insert(command.end(), args.begin(), args.end());
+        const auto run = runEngine(command, {}, {{"games.pgn", GAMES}, {"book.bin", "old"}});
+        EXPECT_EQ(run.status, 1) << error;
+        EXPECT_EQ(run.errorOutput, "-buildbook: " + error + "\n");
         EXPECT_TRUE(run.lines.empty());
         EXPECT_EQ(run.files.at("book.bin"), "old");
-    }
-}
-
-TEST(BookBuild, OtherArgumentCountsStartTheProtocolMode) {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"-buildbook"}, {"-buildbook", "games.pgn", "book.bin", "8"}, {"-buildbook", "a", "b", "8", "1", "x"}}) {
-        const auto run = runEngine(args, {"quit"}, {{"games.pgn", GAMES}});
-        EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.lines, std::vector<std::string>{BANNER});
-        EXPECT_EQ(run.files.count("book.bin"), 0u);
     }
 }

@@ -107,7 +107,8 @@ TEST(Frame, HelpTextAndStatus) {
 TEST(Frame, CommandLineFallsThroughToProtocolMode) {
     const std::vector<std::vector<std::string>> argumentSets = {
         {"-perft"}, {"-perft", "3", "-fen"}, {"-divide", "2", "-pos", "8/8/8/8/8/8/8/K6k w - - 0 1"}, {"-bogus"},
-        {"-testsuite"}, {"-perftsuite", "a.epd", "1", "x"}, {"-evalsuite", "a.epd", "b.epd"}, {"-testsee"}};
+        {"-testsuite"}, {"-perftsuite", "a.epd", "1", "x"}, {"-evalsuite", "a.epd", "b.epd"}, {"-testsee"},
+        {"-buildbook"}, {"-buildbook", "a.pgn", "b.bin", "8"}, {"-buildbook", "a.pgn", "b.bin", "8", "1", "x"}};
     for (const auto& args : argumentSets) {
         auto run = runEngine(args, {"quit"}, config("[Engine]\nLogLevel=8\n"));
         EXPECT_EQ(run.status, 0) << args[0];

@@ -29,11 +29,11 @@ Lines report(const blackbox::RunResult& run) {
     return lines;
 }
 
+// Whether a token of the move list, without its + # ! ? marks, is `san`.
 bool hasSanToken(const std::string& list, const std::string& san) {
     std::istringstream tokens(list);
     for (std::string token; tokens >> token;) {
-        const auto isMark = [](char c) { return std::string("+#!?").find(c) != std::string::npos; };
-        token.erase(std::remove_if(token.begin(), token.end(), isMark), token.end());
+        std::erase_if(token, [](char c) { return std::string("+#!?").find(c) != std::string::npos; });
         if (token == san) return true;
     }
     return false;
@@ -62,45 +62,50 @@ TEST(Suites, TestSuiteOnRealPositionsScoresWhatTheEnginePlays) {
         std::smatch match;
         if (line == "Bad results : ") break;
         if (std::regex_match(line, match, header)) {
-            opcode = match[1], moves = match[2];
+            opcode = match[1], moves = match[2], searchLines = 0;
             badNames.push_back(match[3]);
-            searchLines = 0;
         } else if (std::regex_match(line, SEARCH_LINE)) {
             ++searchLines;
         } else if (std::regex_match(line, match, result)) {
             ++positions;
             EXPECT_GT(searchLines, 0) << "search lines come before the verdict";
-            const bool named = hasSanToken(moves, match[1]);
-            EXPECT_EQ(match[2] == "ok", named == (opcode == "bm")) << line << " for " << moves;
+            EXPECT_EQ(match[2] == "ok", hasSanToken(moves, match[1]) == (opcode == "bm")) << line << " for " << moves;
             if (match[2] == "ok") ++good, badNames.pop_back();
         }
     }
     EXPECT_EQ(positions, 6);
     const Lines lines = report(run);
     const auto score = std::find(lines.begin(), lines.end(), "Score = " + std::to_string(good) + " / 6");
-    ASSERT_NE(score, lines.end());
     ASSERT_EQ(lines.end() - score, 4 + std::ptrdiff_t(badNames.size()));
     for (size_t i = 0; i < badNames.size(); ++i)
         EXPECT_NE(score[4 + i].find("id \"" + badNames[i] + "\""), std::string::npos) << score[4 + i];
 }
 
 TEST(Suites, TestSuiteReportsLinesItCannotSearch) {
-    const std::string badFen = "bad fen bm e4; id \"bad\";";
-    const std::string stalemate = "7k/5Q2/6K1/8/8/8/8/8 b - - bm Kg8; id \"stalemate\";";
+    // Over-long fields are cut; a cut move list drops its cut-off move and reads zeros as O.
+    const std::string badFen = "bad fen bm e4; id \"bad\";", noMoves = "x bm", noId = "y bm e4; id",
+                      stalemate = "7k/5Q2/6K1/8/8/8/8/8 b - - bm Kg8; id \"stalemate\";",
+                      tooLong = std::string(300, 'f') + " am 0-0-0 Qa1 Qa2 Qa3 Qa4 Qa5 Qa6 O-O-O; id \"" +
+                                std::string(300, 'n');
     const auto run = runEngine({"-testsuite", "edge.epd", "0.1"}, {},
-                               {{"edge.epd", "\n" + badFen + "\r\nno opcode here\n" + stalemate + "\n"}});
+                               {{"edge.epd", "\n" + badFen + "\r\nno opcode here\n" + noMoves + "\n" + noId + "\n" +
+                                                 tooLong + "\n" + stalemate + "\n"}});
     EXPECT_EQ(run.status, 0);
-    const std::string rule(79, '-');
-    const Lines expected = {"Mirelt version 1.9.2", "", "Test suite : edge.epd", "", rule,
-        "bad fen  bm e4; id bad;", "", "ERROR : bad FEN !", rule, "7k/5Q2/6K1/8/8/8/8/8 b - -  bm Kg8; id stalemate;", "",
-        "no result !", "", "Time : TIME", "", "Total nodes = 0, Speed N", "", "Depth min = 1024, max = 0, average = 0",
-        "", "Score = 0 / 3", "", "Bad results : ", "", badFen, stalemate};
+    const std::string rule(79, '-'), error = "ERROR : bad FEN !";
+    const Lines expected = {"Mirelt version 1.9.2", "", "Test suite : edge.epd", "", rule, "bad fen  bm e4; id bad;", "",
+        error, rule, "x  bm ; id ;", "", error, rule, "y  bm e4; id ;", "", error, rule,
+        std::string(255, 'f') + " am O-O-O Qa1 Qa2 Qa3 Qa4 Qa5 Qa6 ; id " + std::string(255, 'n') + ";", "", error, rule,
+        "7k/5Q2/6K1/8/8/8/8/8 b - -  bm Kg8; id stalemate;", "", "no result !", "", "Time : TIME", "",
+        "Total nodes = 0, Speed N", "", "Depth min = 1024, max = 0, average = 0", "", "Score = 0 / 6", "",
+        "Bad results : ", "", badFen, noMoves, noId, tooLong, stalemate};
     EXPECT_EQ(report(run), expected);
     const auto empty = runEngine({"-testsuite", "empty.epd"}, {}, {{"empty.epd", "\n\r\n"}});
     EXPECT_EQ(report(empty), (Lines{"Mirelt version 1.9.2", "", "Test suite : empty.epd", ""}));
 }
 
 TEST(Suites, PerftSuiteScoresConfirmedLines) {
+    // A refused FEN and a line without depth fields count as bad; a line longer than any read
+    // buffer, with more fields than are kept, is read whole.
     std::string longLine = START + " 0 1 ;D1 20 ;D2 400";
     while (longLine.size() < 1500) longLine += " ;D9 1";
     const std::string file = START + " 0 1 ;D1 20 ;D2 400\n" + KIWIPETE + " 0 1 ;D1 48 ;D2 2039\r\n" + START +
@@ -133,16 +138,11 @@ TEST(Suites, EvalSuitePrintsEachAcceptedPosition) {
     EXPECT_EQ(run.status, 0);
     const Lines lines = report(run);
     ASSERT_EQ(lines.size(), 5u);
-    static const std::regex evalLine(R"(^(.*)  ; eval (-?\d+)$)");
-    std::smatch first, second;
-    ASSERT_TRUE(std::regex_match(lines[0], first, evalLine)) << lines[0];
-    ASSERT_TRUE(std::regex_match(lines[1], second, evalLine)) << lines[1];
-    EXPECT_EQ(first[1], white);
-    EXPECT_EQ(second[1], black);
+    const std::string eval = lines[0].substr(lines[0].rfind(' ') + 1);
+    EXPECT_GT(std::atoi(eval.c_str()), 0);
     // Colour-mirrored positions score alike for the side to move.
-    EXPECT_EQ(first[2], second[2]);
-    EXPECT_GT(std::stoi(first[2]), 0);
-    EXPECT_EQ(Lines(lines.begin() + 2, lines.end()), (Lines{"", "Time : TIME", "Speed : N eval/s"}));
+    EXPECT_EQ(lines,
+              (Lines{white + "  ; eval " + eval, black + "  ; eval " + eval, "", "Time : TIME", "Speed : N eval/s"}));
     const auto empty = runEngine({"-evalsuite", "e.epd"}, {}, {{"e.epd", ""}});
     ASSERT_EQ(empty.lines.size(), 3u);
     EXPECT_EQ(empty.lines[2], "Speed : 0 eval/s");

@@ -6,18 +6,17 @@
 #include <string>
 #include <vector>
 
-#include "blackbox/harness.h"
+#include "blackbox/session.h"
 
 namespace blackbox {
 
-class UciSession {
+class UciSession : public Session {
 public:
-    explicit UciSession(const FileMap& files = {}) : engine({}, files) {
+    explicit UciSession(const FileMap& files = {}) : Session(files) {
         engine.send("uci");
         handshakeDone = engine.waitForLine("uciok");
     }
 
-    EngineProcess engine;
     bool handshakeDone = false;
 
     // Sends "isready" and waits for "readyok": every earlier command has been handled.
@@ -35,15 +34,6 @@ public:
     // The move after " ponder " on the last bestmove line ("" when there is none).
     std::string lastPonderMove() const { return word(engine.lastMatch(), 3); }
 
-    // Counts output lines that start with `prefix` from line `from` on.
-    size_t countLines(const std::string& prefix, size_t from = 0) const {
-        size_t count = 0;
-        const auto& lines = engine.lines();
-        for (size_t i = from; i < lines.size(); i++)
-            if (lines[i].rfind(prefix, 0) == 0) count++;
-        return count;
-    }
-
     // Asks the engine itself whether `move` can be played after the "position" command
     // `position`: a refused move is reported as "info string Illegal move".
     bool acceptsMove(const std::string& position, const std::string& move) {
@@ -54,25 +44,33 @@ public:
         return countLines("info string Illegal move", from) == 0;
     }
 
+    // The legal moves after the "position" command `position` in coordinate text, from the
+    // engine's own divide listing (castling left out).
+    std::vector<std::string> legalMoves(const std::string& position) {
+        engine.send(position);
+        engine.send("divide 1");
+        std::vector<std::string> moves;
+        while (engine.waitFor([](const std::string& line) { return line.find(" : ") != std::string::npos; })) {
+            std::string text = word(engine.lastMatch(), 0);
+            if (text == "total") break;
+            std::string move;
+            for (char c : text)
+                if ((c >= 'a' && c <= 'h') || (c >= '1' && c <= '8')) move += c;
+            // Long algebraic text: two squares with '-' or 'x' between, then "e.p" or "=Q".
+            move = move.substr(0, 4);
+            if (text.find('=') != std::string::npos) move += char(text.back() - 'A' + 'a');
+            if (text[0] != 'O') moves.push_back(move);
+        }
+        sync();
+        return moves;
+    }
+
     // The FEN of the engine's current game.
     std::string fen() {
         engine.send("printFEN");
         if (!sync()) return "";
         std::vector<std::string> lines = engine.lines();
         return lines.size() >= 2 ? lines[lines.size() - 2] : "";
-    }
-
-    // Word `index` (from 0) of a blank-separated line.
-    static std::string word(const std::string& line, size_t index) {
-        size_t start = 0;
-        for (size_t i = 0;; i++) {
-            while (start < line.size() && line[start] == ' ') start++;
-            size_t end = line.find(' ', start);
-            if (end == std::string::npos) end = line.size();
-            if (start >= line.size()) return "";
-            if (i == index) return line.substr(start, end - start);
-            start = end;
-        }
     }
 };
 

@@ -200,47 +200,6 @@ TEST(MoveWord, LayoutOfPublishedWords) {
     }
 }
 
-TEST(NullMove, PassesTheTurnAndClearsEnPassantAndClock) {
-    struct Case {
-        const char* fen;
-        const char* after;
-    } cases[] = {
-        {"rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 3 2",
-         "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 0"},
-        {"4k3/8/8/8/8/8/8/R3K2R b KQ - 17 40", "4k3/8/8/8/8/8/8/R3K2R w KQ - 0 0"},
-    };
-    for (const Case& c : cases) {
-        Position p = loadFen(c.fen);
-        const Position before = p;
-        UndoRecord undo;
-        p.doNullMove(undo);
-        EXPECT_EQ(fenOf(p), c.after);
-        EXPECT_TRUE(isConsistent(p)) << c.fen;
-        p.undoNullMove(undo);
-        EXPECT_TRUE(samePosition(p, before)) << c.fen;
-    }
-}
-
-TEST(Legality, PinnedAndUncoveringMovesAreRefusedWithoutTrace) {
-    // The knight on e2 is pinned; the king may not step onto the rook's file.
-    Position p = loadFen("4r1k1/8/8/8/8/8/4N3/4K3 w - - 0 1");
-    const Position before = p;
-    const Move pinned = findMove(p, E2, C3);
-    EXPECT_EQ(pinned, noMove);
-    const Move knightMove = makeMove(E2, C3, KNIGHT);
-    ASSERT_TRUE(p.isPseudoLegal(knightMove));
-    EXPECT_FALSE(p.isLegal(knightMove));
-    UndoRecord undo;
-    EXPECT_FALSE(p.doMoveIfLegal(knightMove, undo));
-    EXPECT_TRUE(samePosition(p, before));
-    const Move kingStep = makeMove(E1, D1, KING);
-    EXPECT_TRUE(p.isLegal(kingStep));
-    EXPECT_TRUE(samePosition(p, before));
-    ASSERT_TRUE(p.doMoveIfLegal(kingStep, undo));
-    EXPECT_EQ(p.kingSquare[WHITE], D1);
-    EXPECT_FALSE(p.moverKingAttacked());
-}
-
 // The legality shortcut gives the full test's answer for every pseudo-legal move (whichever
 // generator wrote it) along random games, irregular set-ups included: a missing king (its
 // square then holds anything), the side not to move in check, pins and en passant.

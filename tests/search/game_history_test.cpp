@@ -3,7 +3,6 @@
 
 #include <memory>
 
-#include "board/fen.h"
 #include "search/engine.h"
 
 namespace {
@@ -80,34 +79,26 @@ TEST_F(GameHistoryTest, GrowFromNothingAfterRelease) {
 
 TEST_F(GameHistoryTest, PlayMoveTakesOnlyLegalWordsOfThisPosition) {
     const uint64_t start = engine->position.key;
-    const Move e4 = makeMove(E2, E4, PAWN, 0, 0, MOVE_DOUBLE_PUSH);
-    const Move refused[] = {noMove, makeMove(E2, E5, PAWN), makeMove(E7, E5, PAWN, 0, 0, MOVE_DOUBLE_PUSH),
-                            makeMove(E1, E2, KING)};
-    for (Move move : refused) {
+    // No move, a pawn's impossible step, the opponent's move, a blocked king.
+    for (Move move :
+         {noMove, makeMove(E2, E5, PAWN), makeMove(E7, E5, PAWN, 0, 0, MOVE_DOUBLE_PUSH), makeMove(E1, E2, KING)}) {
         EXPECT_FALSE(engine->playMove(move)) << move;
         EXPECT_EQ(engine->position.key, start);
-        EXPECT_EQ(engine->gameHistoryCount, 0);
         EXPECT_EQ(engine->keyHistoryCount, 0);
     }
+    const Move e4 = makeMove(E2, E4, PAWN, 0, 0, MOVE_DOUBLE_PUSH);
     ASSERT_TRUE(engine->playMove(e4));
     EXPECT_EQ(engine->lastMove, e4);
-    EXPECT_EQ(engine->gameHistoryCount, 1);
     EXPECT_EQ(engine->keyHistory[0], start);
+    // The start position empties the game.
+    engine->setStartPosition();
+    EXPECT_EQ(engine->position.key, start);
+    EXPECT_EQ(engine->gameHistoryCount + engine->keyHistoryCount, 0);
+    EXPECT_EQ(engine->lastMove, noMove);
     // A pinned piece may not leave its line.
     ASSERT_EQ(engine->setFen("4r1k1/8/8/8/8/8/4N3/4K3 w - - 0 1"), 1);
     EXPECT_FALSE(engine->playMove(makeMove(E2, C3, KNIGHT)));
     EXPECT_EQ(engine->gameHistoryCount, 0);
-}
-
-TEST_F(GameHistoryTest, SetStartPositionEmptiesTheGame) {
-    ASSERT_EQ(engine->playMoveList("d2d4 d7d5"), 1);
-    engine->setStartPosition();
-    char fen[FEN_BUFFER_SIZE];
-    engine->getFen(fen);
-    EXPECT_STREQ(fen, "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 0");
-    EXPECT_EQ(engine->gameHistoryCount, 0);
-    EXPECT_EQ(engine->keyHistoryCount, 0);
-    EXPECT_EQ(engine->lastMove, noMove);
 }
 
 TEST_F(GameHistoryTest, StopVerbsLeaveAnIdleEngineAlone) {
@@ -118,6 +109,7 @@ TEST_F(GameHistoryTest, StopVerbsLeaveAnIdleEngineAlone) {
     engine->ponderHit();
     EXPECT_EQ(engine->stopReason, STOP_NORMAL);
     EXPECT_EQ(engine->limits.pondering, 1);
+    // While searching, "stop" ends a ponder search as such, and never undoes an abort.
     engine->searching = 1;
     engine->stopReason = STOP_RUNNING;
     engine->stopSearch();

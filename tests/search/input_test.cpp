@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "search/input.h"
@@ -41,8 +42,9 @@ private:
 
 }  // namespace
 
-// The reader keeps its buffer for the whole process, so the steps run in one test.
-TEST(Input, LinesPendingStateAndEndOfInput) {
+// The reader keeps its buffer and its end-of-input state for the whole process, so the steps
+// run in one sequence.
+void readLinesPendingStateAndEndOfInput() {
     PipedStdin input;
     std::string line;
     EXPECT_FALSE(inputPending());
@@ -78,4 +80,14 @@ TEST(Input, LinesPendingStateAndEndOfInput) {
     EXPECT_FALSE(readInputLine(line));
     EXPECT_FALSE(readInputLine(line));
     EXPECT_EQ(line, "");
+}
+
+// In a child process, so that the other tests of this binary still see a quiet standard input.
+TEST(Input, LinesPendingStateAndEndOfInput) {
+    EXPECT_EXIT(
+        {
+            readLinesPendingStateAndEndOfInput();
+            std::exit(testing::Test::HasFailure() ? 1 : 0);
+        },
+        testing::ExitedWithCode(0), "");
 }

@@ -230,22 +230,6 @@ TEST_F(PerftTest, DivideDepthOneAndSpecialMoves) {
     EXPECT_NE(all.find("     O-O-O : 1\n"), std::string::npos) << all;
 }
 
-TEST_F(PerftTest, DivideSplitsThePerftCountByRootMove) {
-    ASSERT_EQ(engine->setFen(MIDDLE_GAME_FEN), 1);
-    Perft& tool = engine->perft;
-    tool.divide(2);
-    EXPECT_EQ(tool.divideCount, 0) << "no move stack, nothing counted";
-    tool.allocateMoveStack();
-    tool.divide(2);
-    uint64_t total = 0;
-    for (int32_t i = 0; i < tool.divideCount; i++) total += tool.divideResults[i].count;
-    EXPECT_EQ(tool.divideCount, 48);
-    EXPECT_EQ(total, 2039u);
-    EXPECT_EQ(total, tool.perftNodes(2));
-    tool.releaseMoveStack();
-    tool.divideResults.reset();
-}
-
 TEST_F(PerftTest, BadDepthsAreIgnored) {
     for (int32_t depth : {0, -3, 128, 100000}) {
         EXPECT_TRUE(capture(&ProtocolHost::perft, depth).empty());

@@ -1,4 +1,4 @@
-// Small text helpers for reading protocol command lines.
+// Small text helpers for reading protocol command lines (UCI and XBoard).
 #pragma once
 
 #include <cstdint>
@@ -6,7 +6,7 @@
 
 #include "app/numbers.h"
 
-namespace ucitext {
+namespace commandtext {
 
 inline bool startsWith(const char* text, const char* prefix) {
     return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
@@ -33,11 +33,14 @@ inline const char* skipWord(const char* text) {
 // The number that the word at `text` starts with; an empty word reads as 0.
 inline int32_t wordNumber(const char* text) { return *text == ' ' ? 0 : parseInt32(text); }
 
-// Milliseconds to microseconds in 32 bits: negative gives 0, too large saturates.
-inline int32_t millisecondsToMicroseconds(int32_t ms) {
-    if (ms <= 0) return 0;
-    int64_t us = int64_t(ms) * 1000;
+// `count` units of `unitUs` microseconds in 32 bits: negative gives 0, too large saturates.
+inline int32_t saturatedMicroseconds(int32_t count, int32_t unitUs) {
+    if (count <= 0) return 0;
+    int64_t us = int64_t(count) * unitUs;
     return us > INT32_MAX ? INT32_MAX : int32_t(us);
 }
 
-}  // namespace ucitext
+inline int32_t millisecondsToMicroseconds(int32_t ms) { return saturatedMicroseconds(ms, 1000); }
+inline int32_t secondsToMicroseconds(int32_t seconds) { return saturatedMicroseconds(seconds, 1000000); }
+
+}  // namespace commandtext
