@@ -49,6 +49,8 @@ constexpr StepAttackTables buildStepAttackTables() {
             t.antiDiagonal[sq] |= bitAt(rank + k, file - k) | bitAt(rank - k, file + k);
         }
         for (int32_t other = 0; other < 64; ++other) t.between[sq][other] = squaresBetween(sq, other);
+        t.bishopRays[sq] = (t.diagonal[sq] | t.antiDiagonal[sq]) & ~squareBB[sq];
+        t.rookRays[sq] = (rankMask[rank] | fileMask[file]) & ~squareBB[sq];
     }
     return t;
 }

@@ -25,8 +25,9 @@ inline constexpr Bitboard rankMask[8] = {
     0xFFULL << 32, 0xFFULL << 40, 0xFFULL << 48, 0xFFULL << 56,
 };
 
-// Step attacks, the two diagonal lines through a square and the squares strictly between two
-// squares on a common line (0 when they share none); built at compile time in attacks.cpp.
+// Step attacks, the two diagonal lines through a square, the squares strictly between two
+// squares on a common line (0 when they share none) and the empty-board slider attacks of a
+// square; built at compile time in attacks.cpp.
 struct StepAttackTables {
     Bitboard pawn[2][64];
     Bitboard knight[64];
@@ -34,6 +35,8 @@ struct StepAttackTables {
     Bitboard diagonal[64];
     Bitboard antiDiagonal[64];
     Bitboard between[64][64];
+    Bitboard bishopRays[64];
+    Bitboard rookRays[64];
 };
 extern const StepAttackTables stepAttackTables;
 
@@ -44,6 +47,10 @@ inline constexpr const Bitboard (&kingAttacks)[64] = stepAttackTables.king;
 inline constexpr const Bitboard (&diagonalMask)[64] = stepAttackTables.diagonal;
 inline constexpr const Bitboard (&antiDiagonalMask)[64] = stepAttackTables.antiDiagonal;
 inline constexpr const Bitboard (&betweenBB)[64][64] = stepAttackTables.between;
+// Every square a bishop or a rook on the square reaches on an empty board: a slider outside
+// them can never attack the square, whatever stands between.
+inline constexpr const Bitboard (&bishopRays)[64] = stepAttackTables.bishopRays;
+inline constexpr const Bitboard (&rookRays)[64] = stepAttackTables.rookRays;
 
 // Squares attacked by a whole set of pawns of `colour`.
 inline Bitboard pawnAttackSet(int32_t colour, Bitboard pawns) {

@@ -3,10 +3,10 @@
 
 int32_t countLegalMoves(Position& position) {
     ScoredMove list[MAX_MOVES] = {};
-    const int32_t count = generateMoves(position, list, isInCheck(position));
+    const bool inCheck = isInCheck(position);
+    const int32_t count = generateMoves(position, list, inCheck);
     int32_t legal = 0;
-    for (int32_t i = 0; i < count; ++i)
-        if (position.isLegal(list[i].move)) ++legal;
+    for (int32_t i = 0; i < count; ++i) legal += position.isLegal(list[i].move, inCheck);
     return legal;
 }
 

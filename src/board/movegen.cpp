@@ -1,12 +1,20 @@
 // Pseudo-legal generators: captures with every promotion, quiet moves, check evasions.
 #include "board/movegen.h"
 
-#include <bit>
-
 #include "board/attacks.h"
+#include "board/bits.h"
 
 namespace {
 
+// Whether a group's targets may hold a piece (captures, evasions) or are all empty (quiet
+// moves): the captured type of an empty target is 0 without reading the board.
+enum TargetKind { ANY_TARGETS, EMPTY_TARGETS };
+
+template <TargetKind Kind>
+int32_t capturedOn(const Position& position, int32_t to) {
+    if constexpr (Kind == EMPTY_TARGETS) return NO_PIECE;
+    return position.board[to];
+}
 
 // Bounded writer: moves beyond the room given by the caller are dropped.
 struct MoveWriter {
@@ -17,24 +25,26 @@ struct MoveWriter {
     void add(Move move) {
         if (count < room) out[count++].move = move;
     }
-    // One word per target, captured type read from the board (0 on empty squares).
+    // One word per target, with the captured type on the target (0 on empty squares).
+    template <TargetKind Kind>
     void addTargets(const Position& position, int32_t from, int32_t piece, Bitboard targets) {
         const Move base = Move(from) | (Move(piece) << 12);
         for (; targets; targets &= targets - 1) {
-            const int32_t to = std::countr_zero(targets);
-            add(base | (Move(to) << 6) | (Move(position.board[to]) << 15));
+            const int32_t to = lowestSquare(targets);
+            add(base | (Move(to) << 6) | (Move(capturedOn<Kind>(position, to)) << 15));
         }
     }
     // Pawn moves of one group: from = to - delta.
+    template <TargetKind Kind>
     void addPawnGroup(const Position& position, Bitboard targets, int32_t delta, Move flags) {
         for (; targets; targets &= targets - 1) {
-            const int32_t to = std::countr_zero(targets);
-            add(makeMove(to - delta, to, PAWN, position.board[to], 0, flags));
+            const int32_t to = lowestSquare(targets);
+            add(makeMove(to - delta, to, PAWN, capturedOn<Kind>(position, to), 0, flags));
         }
     }
     void addPromotions(const Position& position, Bitboard targets, int32_t delta) {
         for (; targets; targets &= targets - 1) {
-            const int32_t to = std::countr_zero(targets);
+            const int32_t to = lowestSquare(targets);
             const int32_t captured = position.board[to];
             add(makeMove(to - delta, to, PAWN, captured, QUEEN));
             add(makeMove(to - delta, to, PAWN, captured, ROOK));
@@ -62,34 +72,34 @@ struct PawnGeometry {
 };
 
 // Knight, bishop, rook and queen moves onto `targets`, in the fixed generation order.
-template <int32_t Us>
+template <int32_t Us, TargetKind Kind>
 void nonKingMoves(const Position& position, MoveWriter& writer, Bitboard targets) {
     const Bitboard* own = position.pieces[Us];
     const Bitboard occupied = position.occupied;
     for (Bitboard b = own[KNIGHT]; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
-        writer.addTargets(position, from, KNIGHT, knightAttacks[from] & targets);
+        const int32_t from = lowestSquare(b);
+        writer.addTargets<Kind>(position, from, KNIGHT, knightAttacks[from] & targets);
     }
     for (Bitboard b = own[BISHOP]; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
-        writer.addTargets(position, from, BISHOP, bishopAttacks(from, occupied) & targets);
+        const int32_t from = lowestSquare(b);
+        writer.addTargets<Kind>(position, from, BISHOP, bishopAttacks(from, occupied) & targets);
     }
     for (Bitboard b = own[ROOK]; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
-        writer.addTargets(position, from, ROOK, rookAttacks(from, occupied) & targets);
+        const int32_t from = lowestSquare(b);
+        writer.addTargets<Kind>(position, from, ROOK, rookAttacks(from, occupied) & targets);
     }
     for (Bitboard b = own[QUEEN]; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
-        writer.addTargets(position, from, QUEEN, queenAttacks(from, occupied) & targets);
+        const int32_t from = lowestSquare(b);
+        writer.addTargets<Kind>(position, from, QUEEN, queenAttacks(from, occupied) & targets);
     }
 }
 
-template <int32_t Us>
+template <int32_t Us, TargetKind Kind>
 void pieceMoves(const Position& position, MoveWriter& writer, Bitboard targets) {
-    nonKingMoves<Us>(position, writer, targets);
+    nonKingMoves<Us, Kind>(position, writer, targets);
     for (Bitboard b = position.pieces[Us][KING]; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
-        writer.addTargets(position, from, KING, kingAttacks[from] & targets);
+        const int32_t from = lowestSquare(b);
+        writer.addTargets<Kind>(position, from, KING, kingAttacks[from] & targets);
     }
 }
 
@@ -103,7 +113,7 @@ void enPassantMoves(const Position& position, MoveWriter& writer, Bitboard allow
     const int32_t pushed = target + epCaptureOffset[Us];
     if (!(position.pieces[Us ^ 1][PAWN] & squareBB[pushed] & allowed) || (position.occupied & squareBB[target])) return;
     for (Bitboard b = pawnAttacks[Us ^ 1][target] & position.pieces[Us][PAWN]; b; b &= b - 1)
-        writer.add(makeMove(std::countr_zero(b), target, PAWN, PAWN, 0, MOVE_EN_PASSANT));
+        writer.add(makeMove(lowestSquare(b), target, PAWN, PAWN, 0, MOVE_EN_PASSANT));
 }
 
 template <int32_t Us>
@@ -111,12 +121,12 @@ void captures(const Position& position, MoveWriter& writer) {
     using G = PawnGeometry<Us>;
     // The enemy king is never a capture target.
     const Bitboard enemies = position.byColour[Us ^ 1] & ~position.pieces[Us ^ 1][KING];
-    pieceMoves<Us>(position, writer, enemies);
+    pieceMoves<Us, ANY_TARGETS>(position, writer, enemies);
 
     const Bitboard pawns = position.pieces[Us][PAWN];
     const Bitboard lowerPawns = pawns & ~G::seventhRank;
-    writer.addPawnGroup(position, G::leftCaptures(lowerPawns) & enemies, G::left, 0);
-    writer.addPawnGroup(position, G::rightCaptures(lowerPawns) & enemies, G::right, 0);
+    writer.addPawnGroup<ANY_TARGETS>(position, G::leftCaptures(lowerPawns) & enemies, G::left, 0);
+    writer.addPawnGroup<ANY_TARGETS>(position, G::rightCaptures(lowerPawns) & enemies, G::right, 0);
     enPassantMoves<Us>(position, writer, ~0ULL);
 
     const Bitboard promoting = pawns & G::seventhRank;
@@ -148,13 +158,13 @@ void quiets(const Position& position, MoveWriter& writer) {
     castling(position, writer, Us, false);
 
     const Bitboard empty = ~position.occupied;
-    pieceMoves<Us>(position, writer, empty);
+    pieceMoves<Us, EMPTY_TARGETS>(position, writer, empty);
 
     const Bitboard pawns = position.pieces[Us][PAWN] & ~G::seventhRank;
     const Bitboard single = G::push(pawns) & empty;
-    writer.addPawnGroup(position, single, G::up, 0);
-    writer.addPawnGroup(position, G::push(G::push(pawns & G::startRank) & empty) & empty, 2 * G::up,
-                        MOVE_DOUBLE_PUSH);
+    writer.addPawnGroup<EMPTY_TARGETS>(position, single, G::up, 0);
+    writer.addPawnGroup<EMPTY_TARGETS>(position, G::push(G::push(pawns & G::startRank) & empty) & empty, 2 * G::up,
+                                       MOVE_DOUBLE_PUSH);
 }
 
 template <int32_t Us>
@@ -173,7 +183,7 @@ void evasions(const Position& position, MoveWriter& writer) {
         const Bitboard withoutKing = occupied & ~squareBB[king];
         const Bitboard targets = kingAttacks[king] & ~position.byColour[Us] & ~enemy[KING];
         for (Bitboard b = targets; b; b &= b - 1) {
-            const int32_t to = std::countr_zero(b);
+            const int32_t to = lowestSquare(b);
             if (pawnAttacks[Us][to] & enemy[PAWN]) continue;
             if (knightAttacks[to] & enemy[KNIGHT]) continue;
             if (bishopAttacks(to, withoutKing) & (enemy[BISHOP] | enemy[QUEEN])) continue;
@@ -184,24 +194,24 @@ void evasions(const Position& position, MoveWriter& writer) {
     }
     if (checkers == 0 || (checkers & (checkers - 1)) != 0) return;
 
-    const int32_t checker = std::countr_zero(checkers);
+    const int32_t checker = lowestSquare(checkers);
     const Bitboard blocks = betweenBB[king][checker];
     const Bitboard answers = (checkers | blocks) & ~position.byColour[Us];
     const Bitboard* own = position.pieces[Us];
-    nonKingMoves<Us>(position, writer, answers);
+    nonKingMoves<Us, ANY_TARGETS>(position, writer, answers);
 
     const Bitboard pawns = own[PAWN];
     const Bitboard lowerPawns = pawns & ~G::seventhRank;
     const Bitboard promoting = pawns & G::seventhRank;
-    writer.addPawnGroup(position, G::leftCaptures(lowerPawns) & checkers, G::left, 0);
-    writer.addPawnGroup(position, G::rightCaptures(lowerPawns) & checkers, G::right, 0);
+    writer.addPawnGroup<ANY_TARGETS>(position, G::leftCaptures(lowerPawns) & checkers, G::left, 0);
+    writer.addPawnGroup<ANY_TARGETS>(position, G::rightCaptures(lowerPawns) & checkers, G::right, 0);
     enPassantMoves<Us>(position, writer, checkers);
     writer.addPromotions(position, G::leftCaptures(promoting) & checkers, G::left);
     writer.addPromotions(position, G::rightCaptures(promoting) & checkers, G::right);
     const Bitboard empty = ~occupied;
-    writer.addPawnGroup(position, G::push(lowerPawns) & blocks & empty, G::up, 0);
-    writer.addPawnGroup(position, G::push(G::push(lowerPawns & G::startRank) & empty) & blocks & empty, 2 * G::up,
-                        MOVE_DOUBLE_PUSH);
+    writer.addPawnGroup<EMPTY_TARGETS>(position, G::push(lowerPawns) & blocks & empty, G::up, 0);
+    writer.addPawnGroup<EMPTY_TARGETS>(position, G::push(G::push(lowerPawns & G::startRank) & empty) & blocks & empty,
+                                       2 * G::up, MOVE_DOUBLE_PUSH);
     writer.addPromotions(position, G::push(promoting) & blocks & empty, G::up);
 }
 

@@ -24,6 +24,17 @@ constexpr int8_t initialBoard[64] = {
 // A king move of a colour drops both of its rights.
 constexpr uint8_t kingMoveCastleMask[2] = {uint8_t(~castlingRightsOf[BLACK]), uint8_t(~castlingRightsOf[WHITE])};
 
+// What undoMove and undoNullMove restore. Field by field on purpose: copied as one record, the
+// key and pawn key are read with one wide load, which cannot take its value from the two narrow
+// stores of the undoMove just before it and stalls every make/unmake pair.
+void saveState(const Position& position, UndoRecord& undo, Move move) {
+    undo.key = position.key;
+    undo.pawnKey = position.pawnKey;
+    undo.move = move;
+    undo.castlingRights = position.castlingRights;
+    undo.epFile = position.epFile;
+    undo.rule50 = position.rule50;
+}
 
 }  // namespace
 
@@ -89,19 +100,140 @@ void Position::reset() {
     chess960 = false;
 }
 
-// Keys and occupancy live in locals: the byte-wide board writes would otherwise force reloads.
-void Position::doMove(Move move, UndoRecord& undo) {
-    const uint8_t oldRights = castlingRights;
-    const uint8_t oldEpFile = epFile;
-    undo = {key, pawnKey, move, oldRights, oldEpFile, rule50};
+// The plain make and unmake paths (captures included) and the legality shortcut are forced
+// inline into every caller in this file, so a make-test-unmake round trip (as perft's leaves
+// do) runs as one body without calls.
+#define ALWAYS_INLINE [[gnu::always_inline]] inline
 
+namespace {
+
+// Castling, en passant and promotions: the moves that do more than take one piece from its
+// square to another, capturing what stands there.
+constexpr Move SPECIAL_MOVE_BITS = MOVE_CASTLING | MOVE_EN_PASSANT | (Move(7) << 18);
+
+// The half-move clock after a move. It saturates so a very long quiet stretch can never wrap
+// back below the draw limit.
+uint8_t rule50After(uint8_t rule50, int32_t moving, int32_t captured) {
+    if (captured || moving == PAWN) return 0;
+    return rule50 < 255 ? uint8_t(rule50 + 1) : rule50;
+}
+
+// Castling rights left after a move of the side to move: a king move drops both of its side's,
+// a rook leaving a castling rook square, or taken on one, drops that wing's.
+uint8_t rightsAfter(const Position& p, int32_t from, int32_t moving, int32_t captured, int32_t capturedSquare) {
+    const int32_t us = p.sideToMove, them = p.otherSide;
+    uint8_t rights = p.castlingRights;
+    if (captured == ROOK) {
+        if (capturedSquare == p.castleRookKingSide[them]) rights &= uint8_t(~kingSideRight[them]);
+        else if (capturedSquare == p.castleRookQueenSide[them]) rights &= uint8_t(~queenSideRight[them]);
+    }
+    if (moving == KING) {
+        rights &= kingMoveCastleMask[us];
+    } else if (moving == ROOK) {
+        if (from == p.castleRookKingSide[us]) rights &= uint8_t(~kingSideRight[us]);
+        else if (from == p.castleRookQueenSide[us]) rights &= uint8_t(~queenSideRight[us]);
+    }
+    return rights;
+}
+
+// A captured piece leaves its colour's sets, the counters and the keys; the occupancy is left
+// to the caller, since a capture on the destination leaves that square occupied.
+ALWAYS_INLINE void removeCaptured(Position& p, int32_t them, int32_t captured, int32_t square, uint64_t& key,
+                                  uint64_t& pawnKey) {
+    p.materialKey -= materialKeyIncrement[them][captured];
+    p.material[them] -= pieceValue[captured];
+    p.phaseByColour[them] -= phaseWeight[captured];
+    p.byColour[them] ^= squareBB[square];
+    p.pieces[them][captured] ^= squareBB[square];
+    key ^= zobristPieceSquare[captured][them][square];
+    if (captured == PAWN) pawnKey ^= zobristPieceSquare[PAWN][them][square];
+}
+
+ALWAYS_INLINE void restoreCaptured(Position& p, int32_t them, int32_t captured, int32_t square) {
+    p.materialKey += materialKeyIncrement[them][captured];
+    p.material[them] += pieceValue[captured];
+    p.phaseByColour[them] += phaseWeight[captured];
+    p.byColour[them] |= squareBB[square];
+    p.pieces[them][captured] |= squareBB[square];
+}
+
+// The common move, neither castling, en passant nor a promotion, on its own short path: one
+// piece and one key table row, a capture only on the destination, the phase changed only by
+// a capture. Removals toggle and additions set, as in the general path.
+ALWAYS_INLINE void doPlainMove(Position& p, Move move) {
+    const int32_t from = moveFrom(move), to = moveTo(move);
+    const int32_t moving = movePiece(move), captured = moveCaptured(move);
+    const int32_t us = p.sideToMove, them = p.otherSide;
+    const Bitboard fromBB = squareBB[from], toBB = squareBB[to];
+    const uint64_t* movingKeys = zobristPieceSquare[moving][us];
+    uint64_t key = p.key ^ zobristSideToMove ^ movingKeys[from] ^ movingKeys[to];
+    uint64_t pawnKey = p.pawnKey;
+    if (p.epFile) key ^= zobristEnPassant[p.epFile - 1];
+    if (moving == PAWN) pawnKey ^= movingKeys[from] ^ movingKeys[to];
+    if (captured) {
+        removeCaptured(p, them, captured, to, key, pawnKey);
+        p.phase = p.phaseByColour[BLACK] + p.phaseByColour[WHITE];
+    }
+    // Only king and rook moves and rook captures can change the rights, and only while some remain.
+    if (p.castlingRights && (moving == KING || moving == ROOK || captured == ROOK)) {
+        const uint8_t rights = rightsAfter(p, from, moving, captured, to);
+        if (rights != p.castlingRights) key ^= zobristCastling[p.castlingRights] ^ zobristCastling[rights];
+        p.castlingRights = rights;
+    }
+    if (moving == KING) p.kingSquare[us] = to;
+    p.rule50 = rule50After(p.rule50, moving, captured);
+    p.occupied = (p.occupied ^ fromBB) | toBB;
+    p.byColour[us] = (p.byColour[us] ^ fromBB) | toBB;
+    p.pieces[us][moving] = (p.pieces[us][moving] ^ fromBB) | toBB;
+    if (isDoublePush(move)) {
+        p.epFile = uint8_t(fileOf(to) + 1);
+        key ^= zobristEnPassant[fileOf(to)];
+    } else {
+        p.epFile = 0;
+    }
+    p.key = key;
+    p.pawnKey = pawnKey;
+    p.sideToMove = them;
+    p.otherSide = us;
+    p.board[from] = 0;
+    p.board[to] = uint8_t(moving);
+}
+
+ALWAYS_INLINE void undoPlainMove(Position& p, Move move, const UndoRecord& undo) {
+    const int32_t us = p.otherSide, them = us ^ 1;
+    const int32_t from = moveFrom(move), to = moveTo(move);
+    const int32_t moving = movePiece(move), captured = moveCaptured(move);
+    const Bitboard fromBB = squareBB[from], toBB = squareBB[to];
+    p.sideToMove = us;
+    p.otherSide = them;
+    p.pieces[us][moving] = (p.pieces[us][moving] ^ toBB) | fromBB;
+    p.byColour[us] = (p.byColour[us] ^ toBB) | fromBB;
+    Bitboard occ = p.occupied;
+    if (captured) {
+        restoreCaptured(p, them, captured, to);
+        p.phase = p.phaseByColour[BLACK] + p.phaseByColour[WHITE];
+    } else {
+        occ ^= toBB;
+    }
+    p.occupied = occ | fromBB;
+    if (moving == KING) p.kingSquare[us] = from;
+    p.key = undo.key;
+    p.pawnKey = undo.pawnKey;
+    p.castlingRights = undo.castlingRights;
+    p.epFile = undo.epFile;
+    p.rule50 = undo.rule50;
+    p.board[to] = uint8_t(captured);
+    p.board[from] = uint8_t(moving);
+}
+
+// Every kind of move, the special ones included. Keys and occupancy live in locals: the
+// byte-wide board writes would otherwise force reloads.
+void doAnyMove(Position& p, Move move) {
+    const uint8_t oldRights = p.castlingRights;
+    const uint8_t oldEpFile = p.epFile;
     const int32_t from = moveFrom(move), to = moveTo(move);
     const int32_t moving = movePiece(move), captured = moveCaptured(move), promotion = movePromotion(move);
-    const int32_t us = sideToMove, them = otherSide;
-
-    // Saturates so a very long quiet stretch can never wrap back below the draw limit.
-    if (captured || moving == PAWN) rule50 = 0;
-    else if (rule50 < 255) ++rule50;
+    const int32_t us = p.sideToMove, them = p.otherSide;
 
     int32_t destination = to;
     int32_t rookEnd = 0;
@@ -110,13 +242,16 @@ void Position::doMove(Move move, UndoRecord& undo) {
         destination = castleKingEnd[us][right];
         rookEnd = castleRookEnd[us][right];
     }
+    int32_t capturedSquare = destination;
+    if (isEnPassant(move)) capturedSquare = destination + epCaptureOffset[us];
+    const uint8_t rights = oldRights ? rightsAfter(p, from, moving, captured, capturedSquare) : oldRights;
+    p.rule50 = rule50After(p.rule50, moving, captured);
 
-    uint64_t newKey = key ^ zobristSideToMove ^ zobristPieceSquare[moving][us][from];
-    uint64_t newPawnKey = pawnKey;
-    Bitboard occ = occupied ^ squareBB[from];
-    Bitboard mine = byColour[us] ^ squareBB[from];
-    uint8_t rights = oldRights;
-    pieces[us][moving] ^= squareBB[from];
+    uint64_t newKey = p.key ^ zobristSideToMove ^ zobristPieceSquare[moving][us][from];
+    uint64_t newPawnKey = p.pawnKey;
+    Bitboard occ = p.occupied ^ squareBB[from];
+    Bitboard mine = p.byColour[us] ^ squareBB[from];
+    p.pieces[us][moving] ^= squareBB[from];
 
     if (oldEpFile) newKey ^= zobristEnPassant[oldEpFile - 1];
 
@@ -125,24 +260,9 @@ void Position::doMove(Move move, UndoRecord& undo) {
         if (!promotion) newPawnKey ^= zobristPieceSquare[PAWN][us][destination];
     }
 
-    int32_t capturedSquare = destination;
     if (captured) {
-        materialKey -= materialKeyIncrement[them][captured];
-        material[them] -= pieceValue[captured];
-        phaseByColour[them] -= phaseWeight[captured];
-        if (isEnPassant(move)) {
-            capturedSquare = destination + epCaptureOffset[us];
-            occ ^= squareBB[capturedSquare];
-        }
-        byColour[them] ^= squareBB[capturedSquare];
-        pieces[them][captured] ^= squareBB[capturedSquare];
-        newKey ^= zobristPieceSquare[captured][them][capturedSquare];
-        if (captured == PAWN) {
-            newPawnKey ^= zobristPieceSquare[PAWN][them][capturedSquare];
-        } else if (captured == ROOK) {
-            if (capturedSquare == castleRookKingSide[them]) rights &= uint8_t(~kingSideRight[them]);
-            else if (capturedSquare == castleRookQueenSide[them]) rights &= uint8_t(~queenSideRight[them]);
-        }
+        if (isEnPassant(move)) occ ^= squareBB[capturedSquare];
+        removeCaptured(p, them, captured, capturedSquare, newKey, newPawnKey);
     }
 
     if (moving == KING) {
@@ -151,58 +271,54 @@ void Position::doMove(Move move, UndoRecord& undo) {
             mine ^= squareBB[to];
             occ |= squareBB[rookEnd];
             mine |= squareBB[rookEnd];
-            pieces[us][ROOK] = (pieces[us][ROOK] ^ squareBB[to]) | squareBB[rookEnd];
+            p.pieces[us][ROOK] = (p.pieces[us][ROOK] ^ squareBB[to]) | squareBB[rookEnd];
             newKey ^= zobristPieceSquare[ROOK][us][to] ^ zobristPieceSquare[ROOK][us][rookEnd];
         }
-        rights &= kingMoveCastleMask[us];
-        kingSquare[us] = destination;
-    } else if (moving == ROOK) {
-        if (from == castleRookKingSide[us]) rights &= uint8_t(~kingSideRight[us]);
-        else if (from == castleRookQueenSide[us]) rights &= uint8_t(~queenSideRight[us]);
+        p.kingSquare[us] = destination;
     }
 
     int32_t placed = moving;
     if (promotion) {
         placed = promotion;
-        materialKey += materialKeyIncrement[us][promotion] - materialKeyIncrement[us][PAWN];
-        material[us] += pieceValue[promotion] - pieceValue[PAWN];
-        phaseByColour[us] += phaseWeight[promotion];
+        p.materialKey += materialKeyIncrement[us][promotion] - materialKeyIncrement[us][PAWN];
+        p.material[us] += pieceValue[promotion] - pieceValue[PAWN];
+        p.phaseByColour[us] += phaseWeight[promotion];
     }
 
-    occupied = occ | squareBB[destination];
-    byColour[us] = mine | squareBB[destination];
-    pieces[us][placed] |= squareBB[destination];
+    p.occupied = occ | squareBB[destination];
+    p.byColour[us] = mine | squareBB[destination];
+    p.pieces[us][placed] |= squareBB[destination];
     newKey ^= zobristPieceSquare[placed][us][destination];
 
     if (isDoublePush(move)) {
-        epFile = uint8_t(fileOf(destination) + 1);
+        p.epFile = uint8_t(fileOf(destination) + 1);
         newKey ^= zobristEnPassant[fileOf(destination)];
     } else {
-        epFile = 0;
+        p.epFile = 0;
     }
 
     if (rights != oldRights) newKey ^= zobristCastling[oldRights] ^ zobristCastling[rights];
-    castlingRights = rights;
-    key = newKey;
-    pawnKey = newPawnKey;
-    sideToMove = them;
-    otherSide = us;
-    phase = phaseByColour[BLACK] + phaseByColour[WHITE];
+    p.castlingRights = rights;
+    p.key = newKey;
+    p.pawnKey = newPawnKey;
+    p.sideToMove = them;
+    p.otherSide = us;
+    p.phase = p.phaseByColour[BLACK] + p.phaseByColour[WHITE];
 
     // Board bytes last, in an order that also serves king and rook landing on each other's squares.
-    board[from] = 0;
-    if (isEnPassant(move)) board[capturedSquare] = 0;
+    p.board[from] = 0;
+    if (isEnPassant(move)) p.board[capturedSquare] = 0;
     if (isCastling(move)) {
-        board[to] = 0;
-        board[rookEnd] = ROOK;
+        p.board[to] = 0;
+        p.board[rookEnd] = ROOK;
     }
-    board[destination] = uint8_t(placed);
+    p.board[destination] = uint8_t(placed);
 }
 
-void Position::undoMove(Move move, const UndoRecord& undo) {
-    const int32_t us = otherSide, them = us ^ 1;
-    sideToMove = us;
-    otherSide = them;
+void undoAnyMove(Position& p, Move move, const UndoRecord& undo) {
+    const int32_t us = p.otherSide, them = us ^ 1;
+    p.sideToMove = us;
+    p.otherSide = them;
 
     const int32_t from = moveFrom(move), to = moveTo(move);
     const int32_t moving = movePiece(move), captured = moveCaptured(move), promotion = movePromotion(move);
@@ -218,64 +334,108 @@ void Position::undoMove(Move move, const UndoRecord& undo) {
     int32_t lifted = moving;
     if (promotion) {
         lifted = promotion;
-        materialKey += materialKeyIncrement[us][PAWN] - materialKeyIncrement[us][promotion];
-        material[us] += pieceValue[PAWN] - pieceValue[promotion];
-        phaseByColour[us] -= phaseWeight[promotion];
+        p.materialKey += materialKeyIncrement[us][PAWN] - materialKeyIncrement[us][promotion];
+        p.material[us] += pieceValue[PAWN] - pieceValue[promotion];
+        p.phaseByColour[us] -= phaseWeight[promotion];
     }
 
-    Bitboard occ = occupied;
-    Bitboard mine = byColour[us] ^ squareBB[destination];
-    pieces[us][lifted] ^= squareBB[destination];
+    Bitboard occ = p.occupied;
+    Bitboard mine = p.byColour[us] ^ squareBB[destination];
+    p.pieces[us][lifted] ^= squareBB[destination];
     const bool destinationEmptied = !captured || isEnPassant(move);
     if (destinationEmptied) occ ^= squareBB[destination];
 
     int32_t capturedSquare = destination;
     if (captured) {
-        materialKey += materialKeyIncrement[them][captured];
-        material[them] += pieceValue[captured];
-        phaseByColour[them] += phaseWeight[captured];
         if (isEnPassant(move)) {
             capturedSquare = destination + epCaptureOffset[us];
             occ |= squareBB[capturedSquare];
         }
-        byColour[them] |= squareBB[capturedSquare];
-        pieces[them][captured] |= squareBB[capturedSquare];
+        restoreCaptured(p, them, captured, capturedSquare);
     }
 
     if (moving == KING) {
         if (isCastling(move)) {
             occ = (occ ^ squareBB[rookEnd]) | squareBB[to];
             mine = (mine ^ squareBB[rookEnd]) | squareBB[to];
-            pieces[us][ROOK] = (pieces[us][ROOK] ^ squareBB[rookEnd]) | squareBB[to];
+            p.pieces[us][ROOK] = (p.pieces[us][ROOK] ^ squareBB[rookEnd]) | squareBB[to];
         }
-        kingSquare[us] = from;
+        p.kingSquare[us] = from;
     }
 
-    occupied = occ | squareBB[from];
-    byColour[us] = mine | squareBB[from];
-    pieces[us][moving] |= squareBB[from];
+    p.occupied = occ | squareBB[from];
+    p.byColour[us] = mine | squareBB[from];
+    p.pieces[us][moving] |= squareBB[from];
 
-    phase = phaseByColour[BLACK] + phaseByColour[WHITE];
-    key = undo.key;
-    pawnKey = undo.pawnKey;
-    castlingRights = undo.castlingRights;
-    epFile = undo.epFile;
-    rule50 = undo.rule50;
+    p.phase = p.phaseByColour[BLACK] + p.phaseByColour[WHITE];
+    p.key = undo.key;
+    p.pawnKey = undo.pawnKey;
+    p.castlingRights = undo.castlingRights;
+    p.epFile = undo.epFile;
+    p.rule50 = undo.rule50;
 
     // Board bytes last, in the order that serves king and rook swapping squares.
-    if (destinationEmptied) board[destination] = 0;
-    if (captured) board[capturedSquare] = uint8_t(captured);
+    if (destinationEmptied) p.board[destination] = 0;
+    if (captured) p.board[capturedSquare] = uint8_t(captured);
     if (isCastling(move)) {
-        board[rookEnd] = 0;
-        board[to] = ROOK;
+        p.board[rookEnd] = 0;
+        p.board[to] = ROOK;
     }
-    board[from] = uint8_t(moving);
+    p.board[from] = uint8_t(moving);
+}
+
+ALWAYS_INLINE void makeAnyMove(Position& p, Move move, UndoRecord& undo) {
+    saveState(p, undo, move);
+    if (move & SPECIAL_MOVE_BITS) doAnyMove(p, move);
+    else doPlainMove(p, move);
+}
+
+ALWAYS_INLINE void unmakeAnyMove(Position& p, Move move, const UndoRecord& undo) {
+    if (move & SPECIAL_MOVE_BITS) undoAnyMove(p, move, undo);
+    else undoPlainMove(p, move, undo);
+}
+
+// Out of check, only sliders can come to attack the king, and only through the square the
+// piece left: so a move that is neither a king move nor en passant (two squares emptied) is
+// safe when its from-square lies on no line through the king, and otherwise needs only the
+// slider test along that kind of line. In check, or for those moves, the full test decides.
+ALWAYS_INLINE bool kingAttackedAfter(const Position& p, Move move, bool wasInCheck) {
+    if (wasInCheck || movePiece(move) == KING || isEnPassant(move)) return p.moverKingAttacked();
+    const int32_t king = p.kingSquare[p.otherSide];
+    const Bitboard from = squareBB[moveFrom(move)];
+    const Bitboard* enemy = p.pieces[p.sideToMove];
+    if (from & bishopRays[king]) {
+        const Bitboard sliders = (enemy[BISHOP] | enemy[QUEEN]) & bishopRays[king];
+        return sliders && (bishopAttacks(king, p.occupied) & sliders);
+    }
+    if (from & rookRays[king]) {
+        const Bitboard sliders = (enemy[ROOK] | enemy[QUEEN]) & rookRays[king];
+        return sliders && (rookAttacks(king, p.occupied) & sliders);
+    }
+    return false;
+}
+
+}  // namespace
+
+void Position::doMove(Move move, UndoRecord& undo) { makeAnyMove(*this, move, undo); }
+
+void Position::undoMove(Move move, const UndoRecord& undo) { unmakeAnyMove(*this, move, undo); }
+
+bool Position::moverKingAttackedAfter(Move move, bool wasInCheck) const {
+    return kingAttackedAfter(*this, move, wasInCheck);
 }
 
 bool Position::doMoveIfLegal(Move move, UndoRecord& undo) {
-    doMove(move, undo);
+    makeAnyMove(*this, move, undo);
     if (!moverKingAttacked()) return true;
-    undoMove(move, undo);
+    unmakeAnyMove(*this, move, undo);
+    return false;
+}
+
+bool Position::doMoveIfLegal(Move move, UndoRecord& undo, bool inCheck) {
+    makeAnyMove(*this, move, undo);
+    if (!kingAttackedAfter(*this, move, inCheck)) return true;
+    unmakeAnyMove(*this, move, undo);
     return false;
 }
 
@@ -286,8 +446,16 @@ bool Position::isLegal(Move move) {
     return true;
 }
 
+bool Position::isLegal(Move move, bool inCheck) {
+    UndoRecord undo;
+    makeAnyMove(*this, move, undo);
+    const bool legal = !kingAttackedAfter(*this, move, inCheck);
+    unmakeAnyMove(*this, move, undo);
+    return legal;
+}
+
 void Position::doNullMove(UndoRecord& undo) {
-    undo = {key, pawnKey, noMove, castlingRights, epFile, rule50};
+    saveState(*this, undo, noMove);
     rule50 = 0;
     if (epFile != 0) {
         key ^= zobristEnPassant[epFile - 1];

@@ -1,6 +1,7 @@
 // The board state: bitboards, piece-type board, keys, material, castling geometry.
 #pragma once
 
+#include "board/attacks.h"
 #include "board/types.h"
 
 // Per piece type 0..7: material value (king 0) and game-phase weight (24 with all pieces).
@@ -25,13 +26,16 @@ inline constexpr int32_t castleRookEnd[2][2] = {{D8, F8}, {D1, F1}};
 // Square of the pawn taken en passant = destination + offset, by the mover's colour.
 inline constexpr int32_t epCaptureOffset[2] = {8, -8};
 
+// Filled whole by doMove and doNullMove. No default values: every node of the search and of
+// perft declares one, and zeroing it there first would be wasted work; value-initialise a
+// record (`UndoRecord{}`) where a zero record is wanted.
 struct UndoRecord {
-    uint64_t key = 0;
-    uint64_t pawnKey = 0;
-    Move move = 0;
-    uint8_t castlingRights = 0;
-    uint8_t epFile = 0;
-    uint8_t rule50 = 0;
+    uint64_t key;
+    uint64_t pawnKey;
+    Move move;
+    uint8_t castlingRights;
+    uint8_t epFile;
+    uint8_t rule50;
 };
 
 struct Position {
@@ -67,15 +71,34 @@ struct Position {
     // Plays `move` when it does not leave the mover's king attacked: true with the move made,
     // false with the position as it was.
     bool doMoveIfLegal(Move move, UndoRecord& undo);
+    // The same for a caller that knows the check state of the side to move (`inCheck` must be
+    // what isInCheck gives here): only the moves that can expose the king are tested in full.
+    bool doMoveIfLegal(Move move, UndoRecord& undo, bool inCheck);
     // Whether the pseudo-legal `move` leaves the mover's king safe; the position is unchanged.
     bool isLegal(Move move);
+    // The same for a caller that knows the check state of the side to move, as doMoveIfLegal.
+    bool isLegal(Move move, bool inCheck);
     // Passes the move to the other side: the en-passant file and the half-move clock are
     // cleared, nothing moves. `undo` keeps what undoNullMove restores.
     void doNullMove(UndoRecord& undo);
     void undoNullMove(const UndoRecord& undo);
-    bool isSquareAttacked(int32_t square, int32_t colour) const;
+    // Inline: the legality test and the check test of every move run it.
+    bool isSquareAttacked(int32_t square, int32_t colour) const {
+        const Bitboard* own = pieces[colour];
+        if (pawnAttacks[colour ^ 1][square] & own[PAWN]) return true;
+        if (knightAttacks[square] & own[KNIGHT]) return true;
+        // The slider lookups are skipped when no slider of the kind stands on the square's lines.
+        const Bitboard diagonal = (own[BISHOP] | own[QUEEN]) & bishopRays[square];
+        if (diagonal && (bishopAttacks(square, occupied) & diagonal)) return true;
+        const Bitboard straight = (own[ROOK] | own[QUEEN]) & rookRays[square];
+        if (straight && (rookAttacks(square, occupied) & straight)) return true;
+        return (kingAttacks[square] & own[KING]) != 0;
+    }
     // Whether the king of the side that just moved stands attacked (the last move was illegal).
     bool moverKingAttacked() const { return isSquareAttacked(kingSquare[otherSide], sideToMove); }
+    // The same answer just after `move` was made by a side whose check state before it was
+    // `wasInCheck`, found without the full test where the move cannot have exposed the king.
+    bool moverKingAttackedAfter(Move move, bool wasInCheck) const;
     bool isPseudoLegal(Move move) const;
     // Whether no square from the king's square to its castling end square (both included) is
     // attacked by the side not to move.

@@ -44,15 +44,6 @@ bool pawnMovePlayable(const Position& position, Move move) {
 
 }  // namespace
 
-bool Position::isSquareAttacked(int32_t square, int32_t colour) const {
-    const Bitboard* own = pieces[colour];
-    if (pawnAttacks[colour ^ 1][square] & own[PAWN]) return true;
-    if (knightAttacks[square] & own[KNIGHT]) return true;
-    if (bishopAttacks(square, occupied) & (own[BISHOP] | own[QUEEN])) return true;
-    if (rookAttacks(square, occupied) & (own[ROOK] | own[QUEEN])) return true;
-    return (kingAttacks[square] & own[KING]) != 0;
-}
-
 bool Position::isCastlingPathSafe(int32_t kingFrom, int32_t kingEnd) const {
     const int32_t low = kingFrom < kingEnd ? kingFrom : kingEnd;
     const int32_t high = kingFrom < kingEnd ? kingEnd : kingFrom;

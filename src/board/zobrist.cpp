@@ -1,7 +1,7 @@
 // Zobrist keys: fixed given values, the rest from a fixed-seed generator, built at compile time.
 #include "board/zobrist.h"
 
-#include <bit>
+#include "board/bits.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ uint64_t computeKey(const Position& position) {
     for (int32_t colour = 0; colour < 2; ++colour) {
         for (int32_t type = PAWN; type <= KING; ++type) {
             for (Bitboard bb = position.pieces[colour][type]; bb; bb &= bb - 1)
-                key ^= zobristPieceSquare[type][colour][std::countr_zero(bb)];
+                key ^= zobristPieceSquare[type][colour][lowestSquare(bb)];
         }
     }
     key ^= zobristCastling[position.castlingRights & ALL_CASTLING_RIGHTS];
@@ -68,7 +68,7 @@ uint64_t computePawnKey(const Position& position) {
     uint64_t key = 0;
     for (int32_t colour = 0; colour < 2; ++colour) {
         for (Bitboard bb = position.pieces[colour][PAWN]; bb; bb &= bb - 1)
-            key ^= zobristPieceSquare[PAWN][colour][std::countr_zero(bb)];
+            key ^= zobristPieceSquare[PAWN][colour][lowestSquare(bb)];
     }
     return key;
 }

@@ -1,7 +1,6 @@
 #include "search/evaluate.h"
 
-#include <bit>
-
+#include "board/bits.h"
 #include "search/bitbase.h"
 
 namespace {
@@ -77,7 +76,7 @@ EndgameVerdict mateScore(const Position& pos, int32_t strong, int32_t base) {
 EndgameVerdict kpkScore(const Position& pos, int32_t strong) {
     const Bitboard pawns = pos.pieces[strong][PAWN];
     if (pawns == 0) return scaled(FULL_SCALE);
-    int32_t pawn = std::countr_zero(pawns);
+    int32_t pawn = lowestSquare(pawns);
     int32_t attacker = pos.kingSquare[strong] & 63;
     int32_t defender = pos.kingSquare[strong ^ 1] & 63;
     // Seen as a white pawn advancing up the board.

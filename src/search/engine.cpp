@@ -2,11 +2,11 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "app/logger.h"
 #include "board/attacks.h"
+#include "search/tablememory.h"
 
 int32_t strengthElo = 2600;
 int32_t strengthLimited = 0;
@@ -40,7 +40,7 @@ void buildReductionTable() {
 }
 
 void releasePawnHash(PawnHashTable& table) {
-    std::free(table.block);
+    releaseTableMemory(table.block);
     table.block = nullptr;
     table.entries = nullptr;
 }
@@ -51,17 +51,15 @@ void allocatePawnHash(PawnHashTable& table) {
     table.mask = PAWN_HASH_ENTRIES - 1;
     const size_t bytes = size_t(table.count) * PAWN_HASH_ENTRY_BYTES;
     logger.log(LOG_INFO, "Init pawns hash table : %d Kb", int32_t(bytes / 1024));
-    void* block = std::malloc(bytes + 63);
+    // Entries start on a cache line, so one probe touches one line.
+    void* block = allocateTableMemory(bytes);
     if (block == nullptr) {
         logger.log(LOG_ERROR, "Pawns Hash table : out of memory");
         std::fputs("Pawn Hash table : out of memory\n", stderr);
         return;
     }
-    std::memset(block, 0, bytes + 63);
-    // Entries start on a cache line so one probe touches one line.
-    const uintptr_t aligned = (reinterpret_cast<uintptr_t>(block) + 63) & ~uintptr_t(63);
     table.block = block;
-    table.entries = reinterpret_cast<PawnHashEntry*>(aligned);
+    table.entries = static_cast<PawnHashEntry*>(block);
 }
 
 void clearMoveList(MoveList& list) {
@@ -89,6 +87,7 @@ Engine::~Engine() {
     delete[] keyHistory;
     keyHistory = nullptr;
     releasePawnHash(pawnHash);
+    evalCache.release();
     tt.release();
 }
 
@@ -100,6 +99,8 @@ void Engine::init(int32_t hashMb) {
     tt.resize(hashMb);
     allocatePawnHash(pawnHash);
     evaluator.pawnHash = &pawnHash;
+    evalCache.allocate();
+    evaluator.evalCache = &evalCache;
     perft.engine = this;
     perft.position = &position;
     buildReductionTable();
@@ -137,6 +138,7 @@ void Engine::clear() {
     position.reset();
     tt.release();
     releasePawnHash(pawnHash);
+    evalCache.release();
 }
 
 void Engine::setPonderEnabled(bool on) {

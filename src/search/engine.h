@@ -52,6 +52,7 @@ public:
     uint16_t history[2][8][64];
     TranspositionTable tt;
     PawnHashTable pawnHash;
+    EvalCache evalCache;
     int32_t keyHistoryCount = 0;
     uint64_t* keyHistory = nullptr;   // grows with the game history
     MoveList moveLists[MAX_PLY];

@@ -1,8 +1,7 @@
 #include "search/evaluate.h"
 
-#include <bit>
-
 #include "board/attacks.h"
+#include "board/bits.h"
 #include "search/bitbase.h"
 #include "search/limits.h"
 #include "search/pawns.h"
@@ -185,89 +184,123 @@ int32_t fixedPatterns(const Position& pos) {
     return mg;
 }
 
+// What the pieces of one colour are scored against.
+struct PieceContext {
+    int32_t colour;
+    Bitboard occupied;
+    // Mobility squares: neither own pieces nor attacked by an enemy pawn.
+    Bitboard safe;
+    Bitboard enemyPawnAttacks;
+    Bitboard ownPawnAttacks;
+    Bitboard ownPawns;
+    Bitboard enemyPawns;
+    int32_t seventh;
+    // The enemy king on its back rank or an enemy pawn on its second: the seventh rank pays.
+    bool seventhTarget;
+};
+
+PieceContext pieceContext(const Position& pos, int32_t colour, Bitboard enemyPawnAttacks, Bitboard ownPawnAttacks) {
+    const int32_t enemy = colour ^ 1;
+    const int32_t seventh = colour == WHITE ? 6 : 1;
+    const int32_t eighth = colour == WHITE ? 7 : 0;
+    const Bitboard enemyPawns = pos.pieces[enemy][PAWN];
+    return {colour,
+            pos.occupied,
+            ~pos.byColour[colour] & ~enemyPawnAttacks,
+            enemyPawnAttacks,
+            ownPawnAttacks,
+            pos.pieces[colour][PAWN],
+            enemyPawns,
+            seventh,
+            rankOf(pos.kingSquare[enemy]) == eighth || (enemyPawns & rankMask[seventh]) != 0};
+}
+
+template <int32_t Type>
+Bitboard pieceAttacks(int32_t square, Bitboard occupied) {
+    if constexpr (Type == KNIGHT) return knightAttacks[square];
+    else if constexpr (Type == BISHOP) return bishopAttacks(square, occupied);
+    else if constexpr (Type == ROOK) return rookAttacks(square, occupied);
+    else return queenAttacks(square, occupied);
+}
+
+// The terms only one piece type has (knight outposts, rook files, rooks and queens on the
+// seventh); each counts the same in the middle game and the end game.
+template <int32_t Type>
+int32_t typeBonus(const PieceContext& c, int32_t s) {
+    int32_t bonus = 0;
+    if constexpr (Type == KNIGHT) {
+        const int32_t outpost = outpostBonus.bonus[c.colour][s];
+        if (outpost != 0 && !(c.enemyPawnAttacks & squareBB[s]) && (c.ownPawnAttacks & squareBB[s])) bonus += outpost;
+    } else if constexpr (Type == ROOK) {
+        const Bitboard file = fileMask[fileOf(s)];
+        if (!(c.ownPawns & file)) bonus += (c.enemyPawns & file) ? ROOK_HALF_OPEN_FILE : ROOK_OPEN_FILE;
+        if (rankOf(s) == c.seventh && c.seventhTarget) bonus += ROOK_ON_SEVENTH;
+    } else if constexpr (Type == QUEEN) {
+        if (rankOf(s) == c.seventh && c.seventhTarget) bonus += QUEEN_ON_SEVENTH;
+    }
+    return bonus;
+}
+
+// Table values, mobility and the type's own terms for the pieces of one type, one piece type
+// per instantiation so that no piece pays for the others' tests.
+template <int32_t Type>
+void scorePieceType(const Position& pos, const PieceContext& c, PieceTerms& t) {
+    constexpr int32_t kind = Type - KNIGHT;
+    Bitboard attacked = 0;
+    for (Bitboard b = pos.pieces[c.colour][Type]; b; b &= b - 1) {
+        const int32_t s = lowestSquare(b);
+        const Bitboard attacks = pieceAttacks<Type>(s, c.occupied);
+        attacked |= attacks;
+        const int32_t n = squareCount(attacks & c.safe);
+        const int32_t bonus = typeBonus<Type>(c, s);
+        t.mg += pstMidgame[c.colour][Type][s] + mobilityBonusMg[kind][n] + bonus;
+        t.eg += pstEndgame[c.colour][Type][s] + mobilityBonusEg[kind][n] + bonus;
+    }
+    t.attacks[kind] = attacked;
+}
+
 // Table values, mobility, outposts, rook files and the seventh rank for one colour.
 void scorePieces(const Position& pos, int32_t colour, Bitboard enemyPawnAttacks, Bitboard ownPawnAttacks,
                  PieceTerms& t) {
-    const int32_t enemy = colour ^ 1;
-    const Bitboard own = pos.byColour[colour];
-    const Bitboard ownPawns = pos.pieces[colour][PAWN];
-    const Bitboard enemyPawns = pos.pieces[enemy][PAWN];
-    const Bitboard occ = pos.occupied;
-    const Bitboard safe = ~own & ~enemyPawnAttacks;
-    const int32_t seventh = colour == WHITE ? 6 : 1;
-    const int32_t eighth = colour == WHITE ? 7 : 0;
-    const bool seventhTarget = rankOf(pos.kingSquare[enemy]) == eighth || (enemyPawns & rankMask[seventh]) != 0;
-
-    for (int32_t type = KNIGHT; type <= QUEEN; ++type) {
-        const int32_t kind = type - KNIGHT;
-        for (Bitboard b = pos.pieces[colour][type]; b; b &= b - 1) {
-            const int32_t s = std::countr_zero(b);
-            t.mg += pstMidgame[colour][type][s];
-            t.eg += pstEndgame[colour][type][s];
-            Bitboard attacks;
-            switch (type) {
-                case KNIGHT: attacks = knightAttacks[s]; break;
-                case BISHOP: attacks = bishopAttacks(s, occ); break;
-                case ROOK: attacks = rookAttacks(s, occ); break;
-                default: attacks = queenAttacks(s, occ); break;
-            }
-            t.attacks[kind] |= attacks;
-            const int32_t n = std::popcount(attacks & safe);
-            t.mg += mobilityBonusMg[kind][n];
-            t.eg += mobilityBonusEg[kind][n];
-
-            if (type == KNIGHT) {
-                const int32_t outpost = outpostBonus.bonus[colour][s];
-                if (outpost != 0 && !(enemyPawnAttacks & squareBB[s]) && (ownPawnAttacks & squareBB[s])) {
-                    t.mg += outpost;
-                    t.eg += outpost;
-                }
-            } else if (type == ROOK) {
-                const Bitboard file = fileMask[fileOf(s)];
-                if (!(ownPawns & file)) {
-                    const int32_t bonus = (enemyPawns & file) ? ROOK_HALF_OPEN_FILE : ROOK_OPEN_FILE;
-                    t.mg += bonus;
-                    t.eg += bonus;
-                }
-                if (rankOf(s) == seventh && seventhTarget) {
-                    t.mg += ROOK_ON_SEVENTH;
-                    t.eg += ROOK_ON_SEVENTH;
-                }
-            } else if (type == QUEEN && rankOf(s) == seventh && seventhTarget) {
-                t.mg += QUEEN_ON_SEVENTH;
-                t.eg += QUEEN_ON_SEVENTH;
-            }
-        }
-    }
+    const PieceContext c = pieceContext(pos, colour, enemyPawnAttacks, ownPawnAttacks);
+    scorePieceType<KNIGHT>(pos, c, t);
+    scorePieceType<BISHOP>(pos, c, t);
+    scorePieceType<ROOK>(pos, c, t);
+    scorePieceType<QUEEN>(pos, c, t);
 }
 
 // Penalty sum (negative) for missing or advanced pawns in front of a king near its back rank.
-int32_t kingShelter(const Position& pos, int32_t colour) {
-    const int32_t king = pos.kingSquare[colour];
-    const int32_t relRank = colour == WHITE ? rankOf(king) : 7 - rankOf(king);
+// Inline, per colour: it runs twice per evaluation.
+template <int32_t Colour>
+int32_t kingShelter(const Position& pos) {
+    const int32_t king = pos.kingSquare[Colour];
+    const int32_t relRank = Colour == WHITE ? rankOf(king) : 7 - rankOf(king);
     if (relRank > 1) return 0;
-    const Bitboard pawns = pos.pieces[colour][PAWN];
+    const Bitboard pawns = pos.pieces[Colour][PAWN];
     const int32_t kingFile = fileOf(king);
+    const int32_t first = kingFile > 0 ? kingFile - 1 : 0, last = kingFile < 7 ? kingFile + 1 : 7;
     int32_t shelter = 0;
-    for (int32_t f = kingFile - 1; f <= kingFile + 1; ++f) {
-        if (f < 0 || f > 7) continue;
+    for (int32_t f = first; f <= last; ++f) {
         const Bitboard onFile = pawns & fileMask[f];
-        int32_t index = 0;
-        if (onFile) {
-            // The pawn nearest the own back rank shields the king.
-            index = colour == WHITE ? rankOf(std::countr_zero(onFile)) : 7 - rankOf(63 - std::countl_zero(onFile));
-        }
-        shelter -= pawnShelterPenalty[index];
+        // The pawn nearest the own back rank shields the king (index 0 without one). Found
+        // with a square of the far rank added, so that it is defined without a pawn and the
+        // choice needs no branch, which a file's pawns would make unpredictable.
+        const int32_t nearest = Colour == WHITE ? rankOf(lowestSquare(onFile | squareBB[56 + f]))
+                                                : 7 - rankOf(highestSquare(onFile | squareBB[f]));
+        shelter -= pawnShelterPenalty[nearest & -int32_t(onFile != 0)];
     }
     return shelter;
 }
 
+// The four weighted counts are added rank by rank and summed once: the zone has at most eight
+// squares, so no rank and no total can exceed (2 + 2 + 3 + 5) * 8 = 96.
 int32_t kingAttackUnits(int32_t kingSquare, const PieceTerms& enemy) {
     const Bitboard zone = kingAttacks[kingSquare];
-    const int32_t units = 2 * std::popcount(zone & enemy.attacks[MOB_KNIGHT]) +
-                          2 * std::popcount(zone & enemy.attacks[MOB_BISHOP]) +
-                          3 * std::popcount(zone & enemy.attacks[MOB_ROOK]) +
-                          5 * std::popcount(zone & enemy.attacks[MOB_QUEEN]);
+    const Bitboard weighted = 2 * rankCounts(zone & enemy.attacks[MOB_KNIGHT]) +
+                              2 * rankCounts(zone & enemy.attacks[MOB_BISHOP]) +
+                              3 * rankCounts(zone & enemy.attacks[MOB_ROOK]) +
+                              5 * rankCounts(zone & enemy.attacks[MOB_QUEEN]);
+    const int32_t units = sumOfBytes(weighted);
     return units < ATTACK_UNITS_CAP ? units : ATTACK_UNITS_CAP;
 }
 
@@ -314,7 +347,22 @@ constexpr EvalTables buildEvalTables() {
 
 constexpr EvalTables evalTables = buildEvalTables();
 
+int32_t evalStrengthSetting() { return strengthLimited ? strengthElo : 0; }
+
 int32_t Evaluator::evaluate(const Position& pos) const {
+    // Key 0 marks an empty entry, so such a position is never cached.
+    if (evalCache == nullptr || evalCache->entries == nullptr || pos.key == 0) return evaluateAfresh(pos);
+    EvalCacheEntry* bucket = evalCache->bucketOf(pos.key);
+    const int32_t strength = evalStrengthSetting();
+    for (int32_t i = 0; i < EVAL_CACHE_WAYS; ++i)
+        if (bucket[i].key == pos.key && bucket[i].strength == strength) return bucket[i].score;
+    const int32_t score = evaluateAfresh(pos);
+    for (int32_t i = EVAL_CACHE_WAYS - 1; i > 0; --i) bucket[i] = bucket[i - 1];
+    bucket[0] = {pos.key, score, strength};
+    return score;
+}
+
+int32_t Evaluator::evaluateAfresh(const Position& pos) const {
     int32_t scale = FULL_SCALE;
     if (pos.phase <= ENDGAME_PHASE) {
         const EndgameVerdict verdict = recogniseEndgame(pos);
@@ -328,7 +376,7 @@ int32_t Evaluator::evaluate(const Position& pos) const {
         if (pieceCount(pos, c, BISHOP) >= 2) adjusted[c] += BISHOP_PAIR;
         if (pieceCount(pos, c, PAWN) == 0) adjusted[c] -= NO_PAWNS;
     }
-    int32_t mg = adjusted[WHITE] - adjusted[BLACK] + (pos.sideToMove == WHITE ? TEMPO : -TEMPO);
+    int32_t mg = adjusted[WHITE] - adjusted[BLACK] + forSideToMove(TEMPO, pos.sideToMove);
     int32_t eg = mg;
     mg += fixedPatterns(pos);
 
@@ -351,8 +399,8 @@ int32_t Evaluator::evaluate(const Position& pos) const {
     eg += terms[WHITE].eg - terms[BLACK].eg;
 
     const int32_t wk = pos.kingSquare[WHITE] & 63, bk = pos.kingSquare[BLACK] & 63;
-    const int32_t whiteDanger = kingShelter(pos, WHITE) - kingSafetyTable[kingAttackUnits(wk, terms[BLACK])];
-    const int32_t blackDanger = kingShelter(pos, BLACK) - kingSafetyTable[kingAttackUnits(bk, terms[WHITE])];
+    const int32_t whiteDanger = kingShelter<WHITE>(pos) - kingSafetyTable[kingAttackUnits(wk, terms[BLACK])];
+    const int32_t blackDanger = kingShelter<BLACK>(pos) - kingSafetyTable[kingAttackUnits(bk, terms[WHITE])];
     mg += pstMidgame[WHITE][KING][wk] + whiteDanger * adjusted[BLACK] / START_MATERIAL;
     mg -= pstMidgame[BLACK][KING][bk] + blackDanger * adjusted[WHITE] / START_MATERIAL;
     eg += pstEndgame[WHITE][KING][wk] - pstEndgame[BLACK][KING][bk];
@@ -362,14 +410,7 @@ int32_t Evaluator::evaluate(const Position& pos) const {
     int32_t score = (phase * mg + (FULL_PHASE - phase) * eg) / FULL_PHASE;
     if (scale != FULL_SCALE) score = scale * score / FULL_SCALE;
     if (strengthLimited) score = applyStrengthNoise(score, pos.key);
-    return pos.sideToMove == WHITE ? score : -score;
-}
-
-int32_t Evaluator::lazyEvaluate(const Position& pos, int32_t alpha, int32_t beta) const {
-    const int32_t balance = pos.material[WHITE] - pos.material[BLACK];
-    const int32_t m = pos.sideToMove == WHITE ? balance : -balance;
-    if (m + LAZY_EVAL_MARGIN < alpha || m - LAZY_EVAL_MARGIN > beta) return m;
-    return evaluate(pos);
+    return forSideToMove(score, pos.sideToMove);
 }
 
 void initEvalTables() {

@@ -1,9 +1,9 @@
 #include "search/pawns.h"
 
 #include <array>
-#include <bit>
 
 #include "board/attacks.h"
+#include "board/bits.h"
 #include "search/evaluate.h"
 
 namespace {
@@ -56,7 +56,7 @@ int32_t relativeRank(int32_t colour, int32_t square) {
 void scoreColourPawns(int32_t colour, Bitboard own, Bitboard enemy, int32_t& mg, int32_t& eg, Bitboard& passed) {
     const Bitboard enemyAttacks = pawnAttackSet(colour ^ 1, enemy);
     for (Bitboard b = own; b; b &= b - 1) {
-        const int32_t s = std::countr_zero(b);
+        const int32_t s = lowestSquare(b);
         mg += pstMidgame[colour][PAWN][s];
         eg += pstEndgame[colour][PAWN][s];
         const bool doubled = (masks.frontSpan[colour][s] & own) != 0;
@@ -101,7 +101,7 @@ void probePawnStructure(const Position& pos, PawnHashTable* table, PawnStructure
     }
     const uint32_t keyLo = uint32_t(pos.pawnKey);
     const uint32_t keyHi = uint32_t(pos.pawnKey >> 32);
-    PawnHashEntry& entry = table->entries[keyLo & table->mask];
+    PawnHashEntry& entry = table->entryOf(pos.pawnKey);
     if (entry.keyLo == keyLo && entry.keyHi == keyHi) {
         out.mg = entry.mg;
         out.eg = entry.eg;
@@ -125,7 +125,7 @@ void scorePassedPawns(const Position& pos, const PawnStructure& pawns, int32_t& 
         const Bitboard ownPawnAttacks = pawnAttackSet(colour, ownPawns);
         int32_t sideMg = 0, sideEg = 0;
         for (Bitboard b = pawns.passed[colour]; b; b &= b - 1) {
-            const int32_t s = std::countr_zero(b);
+            const int32_t s = lowestSquare(b);
             const int32_t r = relativeRank(colour, s);
             const int32_t bmg = passedPawnBonusMg[r];
             const int32_t beg = passedPawnBonusEg[r];

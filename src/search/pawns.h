@@ -20,6 +20,13 @@ struct PawnHashTable {
     void* block = nullptr;
     uint32_t count = 0;
     uint32_t mask = 0;
+
+    // The one entry a pawn key may occupy (the table must have storage).
+    PawnHashEntry& entryOf(uint64_t pawnKey) const { return entries[uint32_t(pawnKey) & mask]; }
+    // Starts loading that entry into the cache ahead of its probe.
+    void prefetch(uint64_t pawnKey) const {
+        if (entries != nullptr) __builtin_prefetch(&entryOf(pawnKey));
+    }
 };
 
 // Pawn-structure scores (white minus black) and the passed pawns of both colours.

@@ -13,15 +13,18 @@ namespace {
 constexpr int32_t SEE_TESTED_SCORE = 2000;
 constexpr int32_t SKIPPED_SCORE = -1;
 
+// The score that applies, chosen by a mask: the choice varies from move to move, and a branch
+// on it would often be mispredicted.
+int32_t choose(bool condition, int32_t ifTrue, int32_t ifFalse) {
+    return ifFalse ^ ((ifFalse ^ ifTrue) & -int32_t(condition));
+}
+
 void scoreQuiescenceCaptures(ScoredMove* entries, int32_t count) {
     for (int32_t i = 0; i < count; ++i) {
         const Move move = entries[i].move;
-        if (isCaptureOrQueenPromotion(move)) {
-            entries[i].score = pieceValue[moveCaptured(move)] < pieceValue[movePiece(move)] ? SEE_TESTED_SCORE
-                                                                                            : captureScore(move);
-        } else {
-            entries[i].score = SKIPPED_SCORE;
-        }
+        const bool cheaper = pieceValue[moveCaptured(move)] < pieceValue[movePiece(move)];
+        const int32_t searched = choose(cheaper, SEE_TESTED_SCORE, captureScore(move));
+        entries[i].score = choose(isCaptureOrQueenPromotion(move), searched, SKIPPED_SCORE);
     }
     sortMoves(entries, count);
 }

@@ -1,8 +1,7 @@
 #include "search/quietchecks.h"
 
-#include <bit>
-
 #include "board/attacks.h"
+#include "board/bits.h"
 
 namespace {
 
@@ -16,7 +15,7 @@ struct CheckWriter {
     }
     void addAll(int32_t from, Bitboard targets, int32_t piece) {
         while (targets) {
-            add(from, std::countr_zero(targets), piece);
+            add(from, lowestSquare(targets), piece);
             targets &= targets - 1;
         }
     }
@@ -66,16 +65,16 @@ int32_t generateQuietChecks(const Position& pos, ScoredMove* out, int32_t room) 
     const Bitboard empty = ~pos.occupied;
     const Bitboard* mine = pos.pieces[us];
 
-    Bitboard candidates = ((mine[ROOK] | mine[QUEEN]) & (rankMask[rankOf(king)] | fileMask[fileOf(king)])) |
-                          ((mine[BISHOP] | mine[QUEEN]) & (diagonalMask[king] | antiDiagonalMask[king]));
+    Bitboard candidates =
+        ((mine[ROOK] | mine[QUEEN]) & rookRays[king]) | ((mine[BISHOP] | mine[QUEEN]) & bishopRays[king]);
     Bitboard blockers = 0;
     while (candidates) {
-        const int32_t slider = std::countr_zero(candidates);
+        const int32_t slider = lowestSquare(candidates);
         candidates &= candidates - 1;
         const Bitboard between = betweenBB[king][slider];
         const Bitboard inside = between & pos.occupied;
-        if (std::popcount(inside) != 1 || !(inside & own)) continue;
-        const int32_t from = std::countr_zero(inside);
+        if (squareCount(inside) != 1 || !(inside & own)) continue;
+        const int32_t from = lowestSquare(inside);
         blockers |= inside;
         addBlockerMoves(pos, writer, from, empty & ~between, empty);
     }
@@ -83,19 +82,19 @@ int32_t generateQuietChecks(const Position& pos, ScoredMove* out, int32_t room) 
     const Bitboard bishopLines = bishopAttacks(king, pos.occupied);
     const Bitboard rookLines = rookAttacks(king, pos.occupied);
     for (Bitboard b = mine[KNIGHT] & ~blockers; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
+        const int32_t from = lowestSquare(b);
         writer.addAll(from, knightAttacks[from] & knightAttacks[king] & empty, KNIGHT);
     }
     for (Bitboard b = mine[BISHOP] & ~blockers; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
+        const int32_t from = lowestSquare(b);
         writer.addAll(from, bishopAttacks(from, pos.occupied) & bishopLines & empty, BISHOP);
     }
     for (Bitboard b = mine[ROOK] & ~blockers; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
+        const int32_t from = lowestSquare(b);
         writer.addAll(from, rookAttacks(from, pos.occupied) & rookLines & empty, ROOK);
     }
     for (Bitboard b = mine[QUEEN] & ~blockers; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
+        const int32_t from = lowestSquare(b);
         writer.addAll(from, queenAttacks(from, pos.occupied) & (bishopLines | rookLines) & empty, QUEEN);
     }
 
@@ -103,12 +102,12 @@ int32_t generateQuietChecks(const Position& pos, ScoredMove* out, int32_t room) 
     const Bitboard checkSquares = pawnAttacks[pos.otherSide][king] & empty;
     const Bitboard pawns = mine[PAWN] & ~rankMask[seventhRank(us)] & ~rankMask[lastRank(us)];
     for (Bitboard b = pawns; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
+        const int32_t from = lowestSquare(b);
         const int32_t to = from + pushStep(us);
         if (checkSquares & squareBB[to]) writer.add(from, to, PAWN);
     }
     for (Bitboard b = mine[PAWN] & rankMask[startRank(us)]; b; b &= b - 1) {
-        const int32_t from = std::countr_zero(b);
+        const int32_t from = lowestSquare(b);
         const int32_t over = from + pushStep(us);
         const int32_t to = over + pushStep(us);
         if ((empty & squareBB[over]) && (checkSquares & squareBB[to])) writer.add(from, to, PAWN, MOVE_DOUBLE_PUSH);

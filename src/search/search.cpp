@@ -89,6 +89,7 @@ std::optional<int32_t> tryNullMove(Engine& engine, int32_t beta, int32_t depth, 
     UndoRecord undo;
     engine.keyHistory[engine.keyHistoryCount++] = key;
     pos.doNullMove(undo);
+    engine.tt.prefetch(pos.key);
     const int32_t reduction = NULL_MOVE_REDUCTION + ONE_PLY * (depth / ONE_PLY / NULL_MOVE_PLIES_PER_EXTRA_PLY);
     const int32_t score =
         -searchChild(engine, -beta, -beta + 1, depth - ONE_PLY - reduction, ply + 1, NO_NULL_MOVE, NON_PV_NODE,
@@ -185,6 +186,9 @@ int32_t Engine::search(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, 
     int32_t skipCount = 0;
     int32_t bound = BOUND_UPPER;
     const int32_t reductionRow = std::min(plies, LMR_TABLE_LAST);
+    // Below two plies the children are quiescence nodes, which never probe the table (a check
+    // extension aside).
+    const bool childrenProbeTable = depth >= 2 * ONE_PLY;
 
     for (Move move; (move = pickNextMove(*this, list, pos)) != noMove;) {
         if (strengthLimited && skipCount < STRENGTH_MAX_SKIPS && moveCount > 0 && skippedForStrength(key, depth)) {
@@ -193,7 +197,7 @@ int32_t Engine::search(int32_t alpha, int32_t beta, int32_t depth, int32_t ply, 
         }
 
         UndoRecord undo;
-        if (!makeSearchMove(*this, move, undo)) continue;
+        if (!makeSearchMove(*this, move, undo, childrenProbeTable)) continue;
         ++limits.nodes;
 
         // Checks and pawns about to promote are searched a ply deeper.

@@ -40,7 +40,8 @@ inline bool isQuiet(Move move) { return moveCaptured(move) == NO_PIECE && movePr
 // A pawn stepping onto its seventh rank (either colour's) is about to promote.
 inline bool isPawnToSeventh(Move move) {
     const int32_t toRank = rankOf(moveTo(move));
-    return movePiece(move) == PAWN && (toRank == 1 || toRank == 6);
+    // Bitwise: no branch on move details, which vary from move to move.
+    return (movePiece(move) == PAWN) & ((toRank == 1) | (toRank == 6));
 }
 
 // Same position with the same side to move since the last irreversible move.
@@ -58,9 +59,16 @@ inline bool isRepetition(const Engine& engine) {
 
 // A move of the search path: made only when legal, and the key before it goes onto the key
 // history for the repetition test. False leaves everything as it was.
-inline bool makeSearchMove(Engine& engine, Move move, UndoRecord& undo) {
+// `probesTable` tells that the child is an alpha-beta node, which probes the transposition table.
+inline bool makeSearchMove(Engine& engine, Move move, UndoRecord& undo, bool probesTable = false) {
     if (!engine.position.doMoveIfLegal(move, undo)) return false;
     engine.keyHistory[engine.keyHistoryCount++] = undo.key;
+    // The entries the child reads first start loading: most children evaluate their position
+    // (evaluation cache, pawn hash), an alpha-beta child probes the table.
+    const Position& child = engine.position;
+    engine.evalCache.prefetch(child.key);
+    engine.pawnHash.prefetch(child.pawnKey);
+    if (probesTable) engine.tt.prefetch(child.key);
     return true;
 }
 

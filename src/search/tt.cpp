@@ -1,17 +1,17 @@
 #include "search/tt.h"
 
 #include "app/logger.h"
+#include "search/tablememory.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
 
 constexpr uint64_t BYTES_PER_MB = 1048576;
 constexpr uint32_t ENTRIES_PER_MB = 65536;
-constexpr uint64_t ALIGN_SLACK = 63;
 
 uint32_t packData(int32_t score, int32_t depth, int32_t bound, uint32_t age) {
     if (score > 32767) score = 32767;
@@ -43,7 +43,7 @@ int32_t ttSizeForRequest(int32_t megabytes) {
 }
 
 void TranspositionTable::release() {
-    std::free(block);
+    releaseTableMemory(block);
     block = nullptr;
     entries = nullptr;
     entryCount = 0;
@@ -55,17 +55,15 @@ int32_t TranspositionTable::resize(int32_t megabytes) {
     age = 0;
     const int32_t sizeMb = ttSizeForRequest(megabytes);
     logger.log(LOG_INFO, "Init main hash table : %d Mb", megabytes);
-    const uint64_t bytes = uint64_t(sizeMb) * BYTES_PER_MB + ALIGN_SLACK;
+    const uint64_t bytes = uint64_t(sizeMb) * BYTES_PER_MB;
     // size_t is 32 bits on the ARM builds: refuse what the platform cannot address.
-    void* raw = bytes <= uint64_t(SIZE_MAX) ? std::malloc(size_t(bytes)) : nullptr;
+    void* raw = bytes <= uint64_t(SIZE_MAX) ? allocateTableMemory(size_t(bytes)) : nullptr;
     if (raw == nullptr) {
         reportOutOfMemory();
         return 0;
     }
-    std::memset(raw, 0, size_t(bytes));
-    const uintptr_t aligned = (reinterpret_cast<uintptr_t>(raw) + uintptr_t(ALIGN_SLACK)) & ~uintptr_t(ALIGN_SLACK);
     block = raw;
-    entries = reinterpret_cast<TTEntry*>(aligned);
+    entries = static_cast<TTEntry*>(raw);
     entryCount = uint32_t(sizeMb) * ENTRIES_PER_MB;
     indexMask = entryCount - 4;
     return 1;
@@ -74,7 +72,7 @@ int32_t TranspositionTable::resize(int32_t megabytes) {
 void TranspositionTable::clear() {
     age = 0;
     if (block == nullptr) return;
-    std::memset(block, 0, size_t(entryCount) * sizeof(TTEntry) + size_t(ALIGN_SLACK));
+    std::memset(block, 0, size_t(entryCount) * sizeof(TTEntry));
 }
 
 void TranspositionTable::store(uint64_t key, Move move, int32_t score, int32_t depth, int32_t ply,

@@ -37,6 +37,10 @@ struct TranspositionTable {
                   int32_t& scoreOut);
     // The stored move of the key's entry whatever its depth and bound; noMove when absent.
     Move storedMove(uint64_t key) const;
+    // Starts loading the key's bucket into the cache, so that a probe soon after finds it there.
+    void prefetch(uint64_t key) const {
+        if (entries != nullptr) __builtin_prefetch(entries + (uint32_t(key) & indexMask));
+    }
     void advanceAge() { age = (age + 1) & 31; }
 };
 

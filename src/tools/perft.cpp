@@ -6,16 +6,18 @@
 
 namespace {
 
-// Fills `list` with the pseudo-legal moves of the side to move, evasions when in check.
-int32_t generateInto(const Position& position, MoveList& list) {
-    list.count = generateMoves(position, list.entries, isInCheck(position), MAX_MOVES);
-    return list.count;
+// Fills `list` with the pseudo-legal moves of the side to move, evasions when in check, and
+// returns the check state (which the legality test of each move can use).
+bool generateInto(const Position& position, MoveList& list) {
+    const bool inCheck = isInCheck(position);
+    list.count = generateMoves(position, list.entries, inCheck, MAX_MOVES);
+    return inCheck;
 }
 
 bool hasLegalMove(Position& position, MoveList& list) {
-    const int32_t count = generateInto(position, list);
-    for (int32_t i = 0; i < count; i++)
-        if (position.isLegal(list.entries[i].move)) return true;
+    const bool inCheck = generateInto(position, list);
+    for (int32_t i = 0; i < list.count; i++)
+        if (position.isLegal(list.entries[i].move, inCheck)) return true;
     return false;
 }
 
@@ -41,13 +43,18 @@ uint64_t Perft::perftNodes(int32_t depth) {
     if (!isValidPerftDepth(depth) || !moveStack || position == nullptr) return 0;
     Position& pos = *position;
     MoveList& list = moveStack[depth];
-    const int32_t count = generateInto(pos, list);
+    const bool inCheck = generateInto(pos, list);
     uint64_t sum = 0;
-    for (int32_t i = 0; i < count; i++) {
+    if (depth == 1) {
+        // The leaves: each move is made, tested and unmade in one call.
+        for (int32_t i = 0; i < list.count; i++) sum += pos.isLegal(list.entries[i].move, inCheck);
+        return sum;
+    }
+    for (int32_t i = 0; i < list.count; i++) {
         const Move move = list.entries[i].move;
         UndoRecord undo;
-        if (!pos.doMoveIfLegal(move, undo)) continue;
-        sum += depth == 1 ? 1 : perftNodes(depth - 1);
+        if (!pos.doMoveIfLegal(move, undo, inCheck)) continue;
+        sum += perftNodes(depth - 1);
         pos.undoMove(move, undo);
     }
     return sum;
@@ -57,11 +64,11 @@ void Perft::run(int32_t depth) {
     if (!isValidPerftDepth(depth) || !moveStack || position == nullptr) return;
     Position& pos = *position;
     MoveList& list = moveStack[depth];
-    const int32_t count = generateInto(pos, list);
-    for (int32_t i = 0; i < count; i++) {
+    const bool inCheck = generateInto(pos, list);
+    for (int32_t i = 0; i < list.count; i++) {
         const Move move = list.entries[i].move;
         UndoRecord undo;
-        if (!pos.doMoveIfLegal(move, undo)) continue;
+        if (!pos.doMoveIfLegal(move, undo, inCheck)) continue;
         if (depth > 1) {
             run(depth - 1);
         } else {
@@ -86,11 +93,11 @@ void Perft::divide(int32_t depth) {
     if (!divideResults) divideResults.reset(new DivideResult[DIVIDE_MAX_RESULTS]());
     Position& pos = *position;
     MoveList& list = moveStack[depth];
-    const int32_t count = generateInto(pos, list);
-    for (int32_t i = 0; i < count && divideCount < DIVIDE_MAX_RESULTS; i++) {
+    const bool inCheck = generateInto(pos, list);
+    for (int32_t i = 0; i < list.count && divideCount < DIVIDE_MAX_RESULTS; i++) {
         const Move move = list.entries[i].move;
         UndoRecord undo;
-        if (!pos.doMoveIfLegal(move, undo)) continue;
+        if (!pos.doMoveIfLegal(move, undo, inCheck)) continue;
         DivideResult& result = divideResults[divideCount++];
         result.count = depth == 1 ? 1 : perftNodes(depth - 1);
         moveToLongAlgebraic(move, result.moveText);

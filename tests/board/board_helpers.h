@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "board/attacks.h"
@@ -32,6 +33,16 @@ inline std::string fenOf(const Position& position, int32_t counter = 0) {
     char buffer[FEN_BUFFER_SIZE];
     writeFen(position, counter, buffer);
     return buffer;
+}
+
+// Plays a legal move picked at random; false, with nothing played, when there is none.
+inline bool playRandomLegalMove(Position& position, std::mt19937& rng) {
+    ScoredMove legal[MAX_MOVES];
+    const int32_t count = generateLegalMoves(position, legal, isInCheck(position));
+    if (count == 0) return false;
+    UndoRecord undo;
+    position.doMove(legal[rng() % uint32_t(count)].move, undo);
+    return true;
 }
 
 // Counts leaves the way the engine decides legality: make, test the mover's king, unmake.

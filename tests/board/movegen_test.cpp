@@ -348,11 +348,7 @@ TEST(Generation, FixedOrderHoldsAlongRandomGames) {
                     ASSERT_TRUE(inFixedOrder(list + c, q, [&](Move m, int32_t& w) { return quietGroup(p, m, w); }))
                         << fenOf(p);
                 }
-                ScoredMove legal[MAX_MOVES];
-                const int32_t k = generateLegalMoves(p, legal, isInCheck(p));
-                if (k == 0) break;
-                UndoRecord undo;
-                p.doMove(legal[rng() % uint32_t(k)].move, undo);
+                if (!playRandomLegalMove(p, rng)) break;
             }
         }
     }

@@ -199,3 +199,53 @@ TEST(MoveWord, LayoutOfPublishedWords) {
         EXPECT_EQ(isEnPassant(c.word), c.enPassant);
     }
 }
+
+// The legality shortcut gives the full test's answer for every pseudo-legal move (whichever
+// generator wrote it) along random games, irregular set-ups included: a missing king (its
+// square then holds anything), the side not to move in check, pins and en passant.
+TEST(Legality, ShortcutAgreesWithTheFullTest) {
+    const char* starts[] = {
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+        "bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w HFhf - 2 9",
+        "4k3/4q3/8/1b6/8/8/3PN3/r3K2R w K - 0 1",
+        "4k3/4Q3/8/8/8/8/8/4K3 w - - 0 1",
+        "4k3/8/8/8/1b6/8/3N4/R6r w - - 0 1",
+        "r3k3/8/8/8/8/8/8/8 w q - 0 1",
+    };
+    std::mt19937 rng(99);
+    int32_t shortcuts = 0;
+    for (const char* fen : starts) {
+        for (int32_t game = 0; game < 8; ++game) {
+            Position p = loadFen(fen);
+            for (int32_t ply = 0; ply < 80; ++ply) {
+                const bool inCheck = isInCheck(p);
+                ScoredMove list[2 * MAX_MOVES];
+                int32_t n = generateEvasions(p, list);
+                n += generateCaptures(p, list + n);
+                n += generateQuiets(p, list + n);
+                Move legal[2 * MAX_MOVES];
+                int32_t legalCount = 0;
+                for (int32_t i = 0; i < n; ++i) {
+                    const Move move = list[i].move;
+                    const Position before = p;
+                    UndoRecord undo;
+                    p.doMove(move, undo);
+                    const bool attacked = p.moverKingAttacked();
+                    ASSERT_EQ(p.moverKingAttackedAfter(move, inCheck), attacked) << fenOf(before) << " " << move;
+                    p.undoMove(move, undo);
+                    shortcuts += !inCheck && movePiece(move) != KING;
+                    ASSERT_EQ(p.doMoveIfLegal(move, undo, inCheck), !attacked);
+                    if (!attacked) p.undoMove(move, undo);
+                    ASSERT_TRUE(samePosition(p, before)) << fenOf(before) << " " << std::hex << move;
+                    if (!attacked) legal[legalCount++] = move;
+                }
+                if (legalCount == 0) break;
+                UndoRecord undo;
+                p.doMove(legal[rng() % uint32_t(legalCount)], undo);
+            }
+        }
+    }
+    EXPECT_GT(shortcuts, 10000);
+}
