@@ -35,6 +35,16 @@ bool holdsOwnRook(const Position& position, int32_t square, int32_t colour) {
 
 const char* castlingWord(Move move) { return fileOf(moveTo(move)) >= fileOf(moveFrom(move)) ? "O-O" : "O-O-O"; }
 
+bool writeWordMove(Move move, char* buffer) {
+    if (move == noMove) {
+        *buffer = '\0';
+        return true;
+    }
+    if (!isCastling(move)) return false;
+    std::strcpy(buffer, castlingWord(move));
+    return true;
+}
+
 void formatMove(Move move, CastlingStyle style, char* buffer) {
     if (move == noMove) {
         std::memcpy(buffer, "0000", 5);
@@ -74,15 +84,8 @@ void formatMoveList(const Position& position, const Move* moves, int32_t count, 
 }
 
 void moveToLongAlgebraic(Move move, char* buffer) {
+    if (writeWordMove(move, buffer)) return;
     char* out = buffer;
-    if (move == noMove) {
-        *out = '\0';
-        return;
-    }
-    if (isCastling(move)) {
-        std::strcpy(out, castlingWord(move));
-        return;
-    }
     const int32_t piece = movePiece(move);
     if (piece >= KNIGHT && piece <= KING) *out++ = longAlgebraicPieceLetters[piece];
     out = writeSquare(out, moveFrom(move));

@@ -18,8 +18,12 @@ enum class CastlingStyle : uint8_t {
     Words,            // O-O, O-O-O: XBoard in Chess960
 };
 
-// "O-O" for castling with the rook on the h-file side of the king, else "O-O-O".
+// "O-O" for castling with the rook on the h-file side of the king, else "O-O-O" (castling is
+// stored as the king taking its own rook, so the rook's side names the wing).
 const char* castlingWord(Move move);
+// The moves written as words alike in SAN and long algebraic: nothing for move 0, castling as
+// its word. Returns false, writing nothing, for any other move.
+bool writeWordMove(Move move, char* buffer);
 
 // Writes one move in coordinate text (at most 5 characters plus NUL), castling in `style`.
 // Move 0 prints "0000".

@@ -45,16 +45,8 @@ Disambiguation disambiguate(Position& position, Move move) {
 }  // namespace
 
 void moveToSan(Position& position, Move move, char* buffer) {
+    if (writeWordMove(move, buffer)) return;
     char* out = buffer;
-    if (move == noMove) {
-        *out = '\0';
-        return;
-    }
-    // Castling is stored as the king taking its own rook: the rook's side names the wing.
-    if (isCastling(move)) {
-        std::strcpy(out, castlingWord(move));
-        return;
-    }
     const int32_t piece = movePiece(move);
     const int32_t from = moveFrom(move);
     if (piece != PAWN) *out++ = sanPieceLetters[piece & 7];
