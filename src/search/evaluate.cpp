@@ -186,7 +186,6 @@ int32_t fixedPatterns(const Position& pos) {
 
 // What the pieces of one colour are scored against.
 struct PieceContext {
-    int32_t colour;
     Bitboard occupied;
     // Mobility squares: neither own pieces nor attacked by an enemy pawn.
     Bitboard safe;
@@ -194,25 +193,26 @@ struct PieceContext {
     Bitboard ownPawnAttacks;
     Bitboard ownPawns;
     Bitboard enemyPawns;
-    int32_t seventh;
     // The enemy king on its back rank or an enemy pawn on its second: the seventh rank pays.
     bool seventhTarget;
 };
 
-PieceContext pieceContext(const Position& pos, int32_t colour, Bitboard enemyPawnAttacks, Bitboard ownPawnAttacks) {
-    const int32_t enemy = colour ^ 1;
-    const int32_t seventh = colour == WHITE ? 6 : 1;
-    const int32_t eighth = colour == WHITE ? 7 : 0;
+// The rank a colour's rooks and queens gain on.
+template <int32_t Colour>
+constexpr int32_t seventhRank = Colour == WHITE ? 6 : 1;
+
+template <int32_t Colour>
+PieceContext pieceContext(const Position& pos, Bitboard enemyPawnAttacks, Bitboard ownPawnAttacks) {
+    constexpr int32_t enemy = Colour ^ 1;
+    constexpr int32_t eighth = Colour == WHITE ? 7 : 0;
     const Bitboard enemyPawns = pos.pieces[enemy][PAWN];
-    return {colour,
-            pos.occupied,
-            ~pos.byColour[colour] & ~enemyPawnAttacks,
+    return {pos.occupied,
+            ~pos.byColour[Colour] & ~enemyPawnAttacks,
             enemyPawnAttacks,
             ownPawnAttacks,
-            pos.pieces[colour][PAWN],
+            pos.pieces[Colour][PAWN],
             enemyPawns,
-            seventh,
-            rankOf(pos.kingSquare[enemy]) == eighth || (enemyPawns & rankMask[seventh]) != 0};
+            rankOf(pos.kingSquare[enemy]) == eighth || (enemyPawns & rankMask[seventhRank<Colour>]) != 0};
 }
 
 template <int32_t Type>
@@ -225,48 +225,48 @@ Bitboard pieceAttacks(int32_t square, Bitboard occupied) {
 
 // The terms only one piece type has (knight outposts, rook files, rooks and queens on the
 // seventh); each counts the same in the middle game and the end game.
-template <int32_t Type>
+template <int32_t Colour, int32_t Type>
 int32_t typeBonus(const PieceContext& c, int32_t s) {
     int32_t bonus = 0;
     if constexpr (Type == KNIGHT) {
-        const int32_t outpost = outpostBonus.bonus[c.colour][s];
+        const int32_t outpost = outpostBonus.bonus[Colour][s];
         if (outpost != 0 && !(c.enemyPawnAttacks & squareBB[s]) && (c.ownPawnAttacks & squareBB[s])) bonus += outpost;
     } else if constexpr (Type == ROOK) {
         const Bitboard file = fileMask[fileOf(s)];
         if (!(c.ownPawns & file)) bonus += (c.enemyPawns & file) ? ROOK_HALF_OPEN_FILE : ROOK_OPEN_FILE;
-        if (rankOf(s) == c.seventh && c.seventhTarget) bonus += ROOK_ON_SEVENTH;
+        if (rankOf(s) == seventhRank<Colour> && c.seventhTarget) bonus += ROOK_ON_SEVENTH;
     } else if constexpr (Type == QUEEN) {
-        if (rankOf(s) == c.seventh && c.seventhTarget) bonus += QUEEN_ON_SEVENTH;
+        if (rankOf(s) == seventhRank<Colour> && c.seventhTarget) bonus += QUEEN_ON_SEVENTH;
     }
     return bonus;
 }
 
 // Table values, mobility and the type's own terms for the pieces of one type, one piece type
-// per instantiation so that no piece pays for the others' tests.
-template <int32_t Type>
+// and colour per instantiation so that no piece pays for the others' tests.
+template <int32_t Colour, int32_t Type>
 void scorePieceType(const Position& pos, const PieceContext& c, PieceTerms& t) {
     constexpr int32_t kind = Type - KNIGHT;
     Bitboard attacked = 0;
-    for (Bitboard b = pos.pieces[c.colour][Type]; b; b &= b - 1) {
+    for (Bitboard b = pos.pieces[Colour][Type]; b; b &= b - 1) {
         const int32_t s = lowestSquare(b);
         const Bitboard attacks = pieceAttacks<Type>(s, c.occupied);
         attacked |= attacks;
         const int32_t n = squareCount(attacks & c.safe);
-        const int32_t bonus = typeBonus<Type>(c, s);
-        t.mg += pstMidgame[c.colour][Type][s] + mobilityBonusMg[kind][n] + bonus;
-        t.eg += pstEndgame[c.colour][Type][s] + mobilityBonusEg[kind][n] + bonus;
+        const int32_t bonus = typeBonus<Colour, Type>(c, s);
+        t.mg += pstMidgame[Colour][Type][s] + mobilityBonusMg[kind][n] + bonus;
+        t.eg += pstEndgame[Colour][Type][s] + mobilityBonusEg[kind][n] + bonus;
     }
     t.attacks[kind] = attacked;
 }
 
 // Table values, mobility, outposts, rook files and the seventh rank for one colour.
-void scorePieces(const Position& pos, int32_t colour, Bitboard enemyPawnAttacks, Bitboard ownPawnAttacks,
-                 PieceTerms& t) {
-    const PieceContext c = pieceContext(pos, colour, enemyPawnAttacks, ownPawnAttacks);
-    scorePieceType<KNIGHT>(pos, c, t);
-    scorePieceType<BISHOP>(pos, c, t);
-    scorePieceType<ROOK>(pos, c, t);
-    scorePieceType<QUEEN>(pos, c, t);
+template <int32_t Colour>
+void scorePieces(const Position& pos, Bitboard enemyPawnAttacks, Bitboard ownPawnAttacks, PieceTerms& t) {
+    const PieceContext c = pieceContext<Colour>(pos, enemyPawnAttacks, ownPawnAttacks);
+    scorePieceType<Colour, KNIGHT>(pos, c, t);
+    scorePieceType<Colour, BISHOP>(pos, c, t);
+    scorePieceType<Colour, ROOK>(pos, c, t);
+    scorePieceType<Colour, QUEEN>(pos, c, t);
 }
 
 // Penalty sum (negative) for missing or advanced pawns in front of a king near its back rank.
@@ -393,8 +393,8 @@ int32_t Evaluator::evaluateAfresh(const Position& pos) const {
     const Bitboard blackPawnAttacks = pawnAttackSet(BLACK, blackPawns);
 
     PieceTerms terms[2];
-    scorePieces(pos, WHITE, blackPawnAttacks, whitePawnAttacks, terms[WHITE]);
-    scorePieces(pos, BLACK, whitePawnAttacks, blackPawnAttacks, terms[BLACK]);
+    scorePieces<WHITE>(pos, blackPawnAttacks, whitePawnAttacks, terms[WHITE]);
+    scorePieces<BLACK>(pos, whitePawnAttacks, blackPawnAttacks, terms[BLACK]);
     mg += terms[WHITE].mg - terms[BLACK].mg;
     eg += terms[WHITE].eg - terms[BLACK].eg;
 
