@@ -104,7 +104,7 @@ int32_t Engine::quiescenceSearch(int32_t alpha, int32_t beta, int32_t depth, int
         const ScoredMove entry = list.entries[i];
         if (entry.score == SKIPPED_SCORE) continue;
         // Captures of a cheaper piece must not lose material.
-        if (!inCheck && entry.score <= SEE_TESTED_SCORE && pos.see(entry.move) < 0) continue;
+        if (!inCheck && entry.score <= SEE_TESTED_SCORE && pos.isLosingExchange(entry.move)) continue;
         if (searchQuiescenceMove(*this, node, entry.move, false, exitScore)) return exitScore;
     }
 
@@ -114,7 +114,7 @@ int32_t Engine::quiescenceSearch(int32_t alpha, int32_t beta, int32_t depth, int
         scoreAndSortMoves(*this, pos, list.entries, list.count);
         for (int32_t i = 0; i < list.count; ++i) {
             const Move move = list.entries[i].move;
-            if (pos.see(move) < 0) continue;
+            if (pos.isLosingExchange(move)) continue;
             if (searchQuiescenceMove(*this, node, move, true, exitScore)) return exitScore;
         }
     }

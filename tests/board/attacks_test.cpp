@@ -209,6 +209,19 @@ TEST(MoveValidity, RefusesWordsNoGeneratorWrites) {
     EXPECT_EQ(flags.isPseudoLegal(makeMove(E1, E2, KING, 0, QUEEN)), 0);
 }
 
+namespace {
+
+// The exchange is evaluated for pseudo-legal moves too (a king taking a guarded piece).
+Move findPseudoLegalMove(const Position& p, int32_t from, int32_t to) {
+    ScoredMove list[MAX_MOVES];
+    const int32_t n = generateMoves(p, list, isInCheck(p));
+    for (int32_t i = 0; i < n; ++i)
+        if (moveFrom(list[i].move) == from && moveTo(list[i].move) == to) return list[i].move;
+    return noMove;
+}
+
+}  // namespace
+
 TEST(StaticExchange, HandMadeExchanges) {
     struct Case {
         const char* fen;
@@ -234,13 +247,45 @@ TEST(StaticExchange, HandMadeExchanges) {
     };
     for (const Case& c : cases) {
         Position p = loadFen(c.fen);
-        Move move = noMove;
-        ScoredMove list[MAX_MOVES];
-        const int32_t n = generateMoves(p, list, isInCheck(p));
-        for (int32_t i = 0; i < n; ++i)
-            if (moveFrom(list[i].move) == c.from && moveTo(list[i].move) == c.to) move = list[i].move;
+        const Move move = findPseudoLegalMove(p, c.from, c.to);
         ASSERT_NE(move, noMove) << c.fen;
         EXPECT_EQ(p.see(move), c.expected) << c.fen;
+    }
+}
+
+// The loss test settles some exchanges from the defenders alone; each shortcut must give the
+// swap's answer, including the cases where it must fall back to the swap.
+TEST(StaticExchange, LossTestAgreesWithTheSwap) {
+    struct Case {
+        const char* fen;
+        int32_t from, to;
+        bool losing;
+    };
+    const Case cases[] = {
+        {"4k3/8/2p5/3p4/8/8/8/3RK3 w - - 0 1", D1, D5, true},      // pawn-guarded pawn taken by a rook
+        {"4k3/8/2p5/3p4/4P3/8/8/4K3 w - - 0 1", E4, D5, false},    // pawn-guarded, pawn for pawn
+        {"4k3/8/2p5/3b4/8/8/8/3RK3 w - - 0 1", D1, D5, true},      // rook for bishop, pawn recaptures
+        {"4k3/8/5n2/3p4/8/8/8/3QK3 w - - 0 1", D1, D5, true},      // knight-guarded pawn taken by the queen
+        {"4k3/8/5n2/3p4/8/8/3R4/3RK3 w - - 0 1", D2, D5, true},    // knight-guarded, rook for pawn
+        {"4k3/8/5n2/3p4/8/1B6/8/3RK3 w - - 0 1", B3, D5, false},   // knight-guarded, the rook behind wins it back
+        {"4k3/8/5n2/3p4/8/1B6/8/4K3 w - - 0 1", B3, D5, true},     // knight-guarded, bishop for pawn
+        {"4k3/8/5n2/3r4/8/8/8/3QK3 w - - 0 1", D1, D5, true},      // queen for rook, knight recaptures
+        {"7k/8/8/3p4/8/8/8/3QK3 w - - 0 1", D1, D5, false},        // nothing of Black's can reach d5
+        {"3rk3/8/8/3p4/8/8/8/3QK3 w - - 0 1", D1, D5, true},       // defended only along the file
+        {"4k3/8/4b3/3p4/8/8/8/3QK3 w - - 0 1", D1, D5, true},      // defended only along a diagonal
+        {"4k3/8/8/3pK3/8/8/8/8 w - - 0 1", E5, D5, false},         // king takes an undefended pawn
+        {"4k3/8/2p5/3pK3/8/8/8/8 w - - 0 1", E5, D5, true},        // king takes a guarded pawn
+        {"4k3/8/8/2p5/8/8/8/3RK3 w - - 0 1", D1, D4, true},        // quiet move onto a pawn's target
+        {"4k3/8/8/8/8/1n6/8/3QK3 w - - 0 1", D1, D2, true},        // quiet move onto a knight's target
+        {"4k3/8/8/8/8/8/8/3QK3 w - - 0 1", D1, D5, false},         // quiet move, no defender at all
+        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", E5, D6, false},      // en passant
+    };
+    for (const Case& c : cases) {
+        Position p = loadFen(c.fen);
+        const Move move = findPseudoLegalMove(p, c.from, c.to);
+        ASSERT_NE(move, noMove) << c.fen;
+        EXPECT_EQ(p.isLosingExchange(move), c.losing) << c.fen;
+        EXPECT_EQ(p.isLosingExchange(move), p.see(move) < 0) << c.fen;
     }
 }
 
@@ -302,6 +347,7 @@ TEST(StaticExchange, AgreesWithThePlainSwapAlongRandomGames) {
             for (int32_t i = 0; i < n; ++i) {
                 const Move move = list[i].move;
                 ASSERT_EQ(p.see(move), plainSee(p, move)) << fenOf(p) << " " << std::hex << move;
+                ASSERT_EQ(p.isLosingExchange(move), p.see(move) < 0) << fenOf(p) << " " << std::hex << move;
                 ++compared;
             }
             if (!playRandomLegalMove(p, rng)) break;
