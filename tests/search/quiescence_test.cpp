@@ -47,6 +47,19 @@ TEST_F(QuiescenceTest, HangingPieceIsTakenAndPromotionIsFound) {
     EXPECT_GT(quiesce(-32000, 32000, 0), 300);
     setFen("4k3/P7/8/8/8/8/8/4K3 w - - 0 1");
     EXPECT_GT(quiesce(-32000, 32000, -1), 700);
+    // Only the queen promotion is searched: the quiet under-promotions are left out.
+    setFen("8/P7/4k3/8/8/8/8/K7 w - - 0 1");
+    EXPECT_GT(quiesce(-32000, 32000, -1), 700);
+    EXPECT_EQ(engine->limits.nodes, 1u);
+    EXPECT_EQ(engine->pvTable[1][0], move("a7a8q"));
+}
+
+TEST_F(QuiescenceTest, CaptureOfTheDearerPieceComesFirst) {
+    // The queen's capture of the loose pawn is generated first, but the pawn takes the queen
+    // first and cuts off: one node.
+    setFen("4k3/8/8/3q4/4P3/p7/8/Q3K3 w - - 0 1");
+    EXPECT_GE(quiesce(-32000, 300, -1), 300);
+    EXPECT_EQ(engine->limits.nodes, 1u);
 }
 
 TEST_F(QuiescenceTest, InCheckWithoutEvasionIsMatedAndFailLowReturnsAlpha) {
