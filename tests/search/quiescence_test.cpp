@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <random>
 #include <vector>
 
 #include "board/bits.h"
@@ -190,49 +189,42 @@ TEST_F(QuietCheckTest, DirectChecksByEachPieceAndPawnPushes) {
 // promotion or castling), each once and nothing else; the only ones left out are moves of a
 // shielding piece along the line it shields, which reveal nothing.
 TEST_F(QuietCheckTest, ExactlyTheQuietChecksAlongRandomGames) {
-    std::mt19937 rng(7);
     int32_t checksSeen = 0;
-    for (const char* fen : {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-                            "r1b2rk1/ppp2ppp/2n5/3qN3/3P4/2PB4/P4PPP/R2QR1K1 w - - 0 1",
-                            "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
-                            "2r3k1/1q3ppp/p3p3/1p1nP3/3P4/P2B4/1P3PPP/2RQ2K1 b - - 0 25"}) {
-        setFen(fen);
-        Position& pos = engine->position;
-        for (int32_t ply = 0; ply < 60; ++ply) {
-            // The quiescence search asks only when the side to move is not in check.
-            if (isInCheck(pos)) {
-                if (!playRandomLegalMove(pos, rng)) break;
-                continue;
+    const auto compare = [&](Position& pos) {
+        // The quiescence search asks only when the side to move is not in check.
+        if (isInCheck(pos)) return;
+        // Compared among the legal moves: a king stepping next to the other king "checks" too.
+        std::vector<Move> generated, expected;
+        ScoredMove list[MAX_MOVES];
+        int32_t count = generateQuietChecks(pos, list, MAX_MOVES);
+        for (int32_t i = 0; i < count; ++i)
+            if (pos.isLegal(list[i].move)) generated.push_back(list[i].move);
+        count = generateMoves(pos, list, false);
+        const int32_t king = pos.kingSquare[pos.otherSide];
+        for (int32_t i = 0; i < count; ++i) {
+            const Move m = list[i].move;
+            if (moveCaptured(m) || movePromotion(m) || isCastling(m) || isEnPassant(m) || !pos.isLegal(m)) continue;
+            bool alongShieldedLine = false;
+            for (Bitboard s = pos.byColour[pos.sideToMove]; s; s &= s - 1) {
+                const Bitboard segment = betweenBB[king][lowestSquare(s)];
+                alongShieldedLine |= (segment & squareBB[moveFrom(m)]) && (segment & squareBB[moveTo(m)]);
             }
-            // Compared among the legal moves: a king stepping next to the other king "checks" too.
-            std::vector<Move> generated;
-            for (Move m : checks())
-                if (pos.isLegal(m)) generated.push_back(m);
-            std::vector<Move> expected;
-            ScoredMove list[MAX_MOVES];
-            const int32_t count = generateMoves(pos, list, false);
-            const int32_t king = pos.kingSquare[pos.otherSide];
-            for (int32_t i = 0; i < count; ++i) {
-                const Move m = list[i].move;
-                if (moveCaptured(m) || movePromotion(m) || isCastling(m) || isEnPassant(m) || !pos.isLegal(m)) continue;
-                bool alongShieldedLine = false;
-                for (Bitboard s = pos.byColour[pos.sideToMove]; s; s &= s - 1) {
-                    const Bitboard segment = betweenBB[king][lowestSquare(s)];
-                    alongShieldedLine |= (segment & squareBB[moveFrom(m)]) && (segment & squareBB[moveTo(m)]);
-                }
-                UndoRecord undo;
-                pos.doMove(m, undo);
-                const bool check = pos.isSquareAttacked(pos.kingSquare[pos.sideToMove], pos.otherSide);
-                pos.undoMove(m, undo);
-                if (check && !alongShieldedLine) expected.push_back(m);
-            }
-            checksSeen += int32_t(expected.size());
-            std::sort(generated.begin(), generated.end());
-            std::sort(expected.begin(), expected.end());
-            ASSERT_EQ(generated, expected) << fenOf(pos);
-            if (!playRandomLegalMove(pos, rng)) break;
+            UndoRecord undo;
+            pos.doMove(m, undo);
+            const bool check = pos.isSquareAttacked(pos.kingSquare[pos.sideToMove], pos.otherSide);
+            pos.undoMove(m, undo);
+            if (check && !alongShieldedLine) expected.push_back(m);
         }
-    }
+        checksSeen += int32_t(expected.size());
+        std::sort(generated.begin(), generated.end());
+        std::sort(expected.begin(), expected.end());
+        ASSERT_EQ(generated, expected) << fenOf(pos);
+    };
+    alongRandomGames({"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+                      "r1b2rk1/ppp2ppp/2n5/3qN3/3P4/2PB4/P4PPP/R2QR1K1 w - - 0 1",
+                      "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+                      "2r3k1/1q3ppp/p3p3/1p1nP3/3P4/P2B4/1P3PPP/2RQ2K1 b - - 0 25"},
+                     7, 60, compare);
     EXPECT_GT(checksSeen, 100);
 }
 
