@@ -104,5 +104,7 @@ struct Position {
     // attacked by the side not to move.
     bool isCastlingPathSafe(int32_t kingFrom, int32_t kingEnd) const;
     int32_t see(Move move) const;
+    // Whether see(move) < 0, settled without the swap where the defenders alone decide it.
+    bool isLosingExchange(Move move) const;
     void printBoard() const;
 };

@@ -9,13 +9,16 @@ namespace {
 // Bit 1: captures diagonally (pawn, bishop, queen); bit 2: moves along lines (rook, queen).
 constexpr int32_t sliderFlags[8] = {0, 1, 0, 1, 2, 3, 0, 0};
 
+// What the move takes: an en-passant move lands on an empty square.
+int32_t capturedValue(Move move) { return isEnPassant(move) ? seeValue[PAWN] : seeValue[moveCaptured(move)]; }
+
 }  // namespace
 
 int32_t Position::see(Move move) const {
     const int32_t target = moveTo(move), from = moveFrom(move), moving = movePiece(move);
     // One entry per piece on the board plus one: the gain list can never overflow.
     int32_t gain[40];
-    gain[0] = isEnPassant(move) ? seeValue[PAWN] : seeValue[moveCaptured(move)];
+    gain[0] = capturedValue(move);
 
     // Only sliders on the target's lines can ever join the exchange: the lookups below are
     // skipped when none is left there that does not attack already.
@@ -68,4 +71,22 @@ int32_t Position::see(Move move) const {
         gain[k - 1] = -(negated > gain[k] ? negated : gain[k]);
     }
     return gain[0];
+}
+
+bool Position::isLosingExchange(Move move) const {
+    const int32_t target = moveTo(move);
+    const Bitboard* theirs = pieces[otherSide];
+    // The cheapest defender takes back first, after which the mover wins at most that defender:
+    // a guarding pawn or knight settles the exchange when even winning it back leaves a loss.
+    const int32_t afterRecapture = capturedValue(move) - seeValue[movePiece(move)];
+    if (pawnAttacks[sideToMove][target] & theirs[PAWN]) {
+        if (afterRecapture + seeValue[PAWN] < 0) return true;
+    } else if (knightAttacks[target] & theirs[KNIGHT]) {
+        if (afterRecapture + seeValue[KNIGHT] < 0) return true;
+    } else if (!(kingAttacks[target] & theirs[KING]) && !((theirs[BISHOP] | theirs[QUEEN]) & bishopRays[target]) &&
+               !((theirs[ROOK] | theirs[QUEEN]) & rookRays[target])) {
+        // Nothing of theirs can ever reach the square, not even through x-rays: nothing is lost.
+        return false;
+    }
+    return see(move) < 0;
 }

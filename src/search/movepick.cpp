@@ -31,7 +31,7 @@ void scoreEvasionStage(const Engine& engine, int32_t colour, int32_t ply, Scored
 }
 
 bool isLosingCapture(const Position& position, Move move) {
-    return pieceValue[moveCaptured(move)] < pieceValue[movePiece(move)] && position.see(move) < 0;
+    return pieceValue[moveCaptured(move)] < pieceValue[movePiece(move)] && position.isLosingExchange(move);
 }
 
 // Stage 8 runs from the top slot down to the last held-back entry.

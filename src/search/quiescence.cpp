@@ -1,4 +1,4 @@
-#include <algorithm>
+#include <array>
 
 #include "board/movegen.h"
 #include "search/engine.h"
@@ -13,19 +13,27 @@ namespace {
 constexpr int32_t SEE_TESTED_SCORE = 2000;
 constexpr int32_t SKIPPED_SCORE = -1;
 
-// The score that applies, chosen by a mask: the choice varies from move to move, and a branch
-// on it would often be mispredicted.
-int32_t choose(bool condition, int32_t ifTrue, int32_t ifFalse) {
-    return ifFalse ^ ((ifFalse ^ ifTrue) & -int32_t(condition));
+int32_t quiescenceScore(Move move) {
+    if (!isCaptureOrQueenPromotion(move)) return SKIPPED_SCORE;
+    const bool cheaper = pieceValue[moveCaptured(move)] < pieceValue[movePiece(move)];
+    return cheaper ? SEE_TESTED_SCORE : captureScore(move);
 }
 
+// The score depends only on the moving, captured and promotion types (bits 12-20 of the move
+// word): one table lookup per move instead of the comparisons.
+constexpr int32_t MOVE_TYPES_SHIFT = 12;
+constexpr int32_t MOVE_TYPES_COMBINATIONS = 512;
+
+const std::array<int32_t, MOVE_TYPES_COMBINATIONS> quiescenceScores = [] {
+    std::array<int32_t, MOVE_TYPES_COMBINATIONS> scores{};
+    for (int32_t types = 0; types < MOVE_TYPES_COMBINATIONS; ++types)
+        scores[types] = quiescenceScore(Move(types) << MOVE_TYPES_SHIFT);
+    return scores;
+}();
+
 void scoreQuiescenceCaptures(ScoredMove* entries, int32_t count) {
-    for (int32_t i = 0; i < count; ++i) {
-        const Move move = entries[i].move;
-        const bool cheaper = pieceValue[moveCaptured(move)] < pieceValue[movePiece(move)];
-        const int32_t searched = choose(cheaper, SEE_TESTED_SCORE, captureScore(move));
-        entries[i].score = choose(isCaptureOrQueenPromotion(move), searched, SKIPPED_SCORE);
-    }
+    for (int32_t i = 0; i < count; ++i)
+        entries[i].score = quiescenceScores[(entries[i].move >> MOVE_TYPES_SHIFT) % MOVE_TYPES_COMBINATIONS];
     sortMoves(entries, count);
 }
 
@@ -104,7 +112,7 @@ int32_t Engine::quiescenceSearch(int32_t alpha, int32_t beta, int32_t depth, int
         const ScoredMove entry = list.entries[i];
         if (entry.score == SKIPPED_SCORE) continue;
         // Captures of a cheaper piece must not lose material.
-        if (!inCheck && entry.score <= SEE_TESTED_SCORE && pos.see(entry.move) < 0) continue;
+        if (!inCheck && entry.score <= SEE_TESTED_SCORE && pos.isLosingExchange(entry.move)) continue;
         if (searchQuiescenceMove(*this, node, entry.move, false, exitScore)) return exitScore;
     }
 
@@ -114,7 +122,7 @@ int32_t Engine::quiescenceSearch(int32_t alpha, int32_t beta, int32_t depth, int
         scoreAndSortMoves(*this, pos, list.entries, list.count);
         for (int32_t i = 0; i < list.count; ++i) {
             const Move move = list.entries[i].move;
-            if (pos.see(move) < 0) continue;
+            if (pos.isLosingExchange(move)) continue;
             if (searchQuiescenceMove(*this, node, move, true, exitScore)) return exitScore;
         }
     }

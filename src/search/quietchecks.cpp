@@ -19,6 +19,21 @@ struct CheckWriter {
             targets &= targets - 1;
         }
     }
+    // Slider moves onto the `targets` on its lines that nothing stands in front of: a few squares
+    // tested through the between-table instead of a full attack lookup.
+    void addSliderMoves(int32_t from, Bitboard targets, Bitboard occupied, int32_t piece) {
+        for (; targets; targets &= targets - 1) {
+            const int32_t to = lowestSquare(targets);
+            if (!(betweenBB[from][to] & occupied)) add(from, to, piece);
+        }
+    }
+    // Pawn pushes of `step` squares onto `targets`, in the order of their from-squares.
+    void addPawnPushes(Bitboard targets, int32_t step, Move flags) {
+        for (; targets; targets &= targets - 1) {
+            const int32_t to = lowestSquare(targets);
+            add(to - step, to, PAWN, flags);
+        }
+    }
 };
 
 // Rank on which a pawn of `us` stands before its promoting push, and its double-push rank.
@@ -26,6 +41,8 @@ int32_t seventhRank(int32_t us) { return us == WHITE ? 6 : 1; }
 int32_t startRank(int32_t us) { return us == WHITE ? 1 : 6; }
 int32_t pushStep(int32_t us) { return us == WHITE ? 8 : -8; }
 int32_t lastRank(int32_t us) { return us == WHITE ? 7 : 0; }
+// The squares one step ahead of `pawns` of `us` (none of them on its last rank).
+Bitboard pushAhead(Bitboard pawns, int32_t us) { return us == WHITE ? pawns << 8 : pawns >> 8; }
 
 void addPawnPushes(const Position& pos, CheckWriter& writer, int32_t from, Bitboard targets, Bitboard empty) {
     const int32_t us = pos.sideToMove;
@@ -87,30 +104,24 @@ int32_t generateQuietChecks(const Position& pos, ScoredMove* out, int32_t room) 
     }
     for (Bitboard b = mine[BISHOP] & ~blockers; b; b &= b - 1) {
         const int32_t from = lowestSquare(b);
-        writer.addAll(from, bishopAttacks(from, pos.occupied) & bishopLines & empty, BISHOP);
+        writer.addSliderMoves(from, bishopRays[from] & bishopLines & empty, pos.occupied, BISHOP);
     }
     for (Bitboard b = mine[ROOK] & ~blockers; b; b &= b - 1) {
         const int32_t from = lowestSquare(b);
-        writer.addAll(from, rookAttacks(from, pos.occupied) & rookLines & empty, ROOK);
+        writer.addSliderMoves(from, rookRays[from] & rookLines & empty, pos.occupied, ROOK);
     }
     for (Bitboard b = mine[QUEEN] & ~blockers; b; b &= b - 1) {
         const int32_t from = lowestSquare(b);
-        writer.addAll(from, queenAttacks(from, pos.occupied) & (bishopLines | rookLines) & empty, QUEEN);
+        const Bitboard lines = bishopRays[from] | rookRays[from];
+        writer.addSliderMoves(from, lines & (bishopLines | rookLines) & empty, pos.occupied, QUEEN);
     }
 
     // A pawn of `us` attacks the king from the squares a pawn of the other colour on the king attacks.
+    // All pawns are pushed at once: few pushes, if any, land there.
     const Bitboard checkSquares = pawnAttacks[pos.otherSide][king] & empty;
-    const Bitboard pawns = mine[PAWN] & ~rankMask[seventhRank(us)] & ~rankMask[lastRank(us)];
-    for (Bitboard b = pawns; b; b &= b - 1) {
-        const int32_t from = lowestSquare(b);
-        const int32_t to = from + pushStep(us);
-        if (checkSquares & squareBB[to]) writer.add(from, to, PAWN);
-    }
-    for (Bitboard b = mine[PAWN] & rankMask[startRank(us)]; b; b &= b - 1) {
-        const int32_t from = lowestSquare(b);
-        const int32_t over = from + pushStep(us);
-        const int32_t to = over + pushStep(us);
-        if ((empty & squareBB[over]) && (checkSquares & squareBB[to])) writer.add(from, to, PAWN, MOVE_DOUBLE_PUSH);
-    }
+    const Bitboard pushers = mine[PAWN] & ~rankMask[seventhRank(us)] & ~rankMask[lastRank(us)];
+    writer.addPawnPushes(pushAhead(pushers, us) & checkSquares, pushStep(us), 0);
+    const Bitboard passedOver = pushAhead(mine[PAWN] & rankMask[startRank(us)], us) & empty;
+    writer.addPawnPushes(pushAhead(passedOver, us) & checkSquares, 2 * pushStep(us), MOVE_DOUBLE_PUSH);
     return writer.count;
 }

@@ -209,6 +209,20 @@ TEST(MoveValidity, RefusesWordsNoGeneratorWrites) {
     EXPECT_EQ(flags.isPseudoLegal(makeMove(E1, E2, KING, 0, QUEEN)), 0);
 }
 
+namespace {
+
+// The exchange is evaluated for pseudo-legal moves too (a king taking a guarded piece).
+Move findPseudoLegalMove(const Position& p, int32_t from, int32_t to) {
+    ScoredMove list[MAX_MOVES];
+    const int32_t n = generateMoves(p, list, isInCheck(p));
+    for (int32_t i = 0; i < n; ++i)
+        if (moveFrom(list[i].move) == from && moveTo(list[i].move) == to) return list[i].move;
+    return noMove;
+}
+
+}  // namespace
+
+// Exact exchange values; the loss test must agree with their sign.
 TEST(StaticExchange, HandMadeExchanges) {
     struct Case {
         const char* fen;
@@ -231,16 +245,21 @@ TEST(StaticExchange, HandMadeExchanges) {
         {"4k3/8/4p3/3p4/2Q5/1B6/8/4K3 w - - 0 1", C4, D5, -775},     // bishop revealed behind the queen
         {"3qk3/3r4/8/8/3P4/8/8/3RK3 b - - 0 1", D7, D4, 100},        // Black: queen behind the rook
         {"3rk3/8/8/3pP3/8/8/8/3RK3 w - d6 0 1", E5, D6, 100},        // the pawn taken en passant unmasks d1
+        // Exchanges the loss test settles from the defenders alone, and some it must not.
+        {"4k3/8/2p5/3p4/8/8/8/3RK3 w - - 0 1", D1, D5, -400},        // pawn-guarded pawn taken by a rook
+        {"4k3/8/5n2/3p4/8/8/8/3QK3 w - - 0 1", D1, D5, -875},        // knight-guarded pawn taken by the queen
+        {"4k3/8/5n2/3p4/8/1B6/8/3RK3 w - - 0 1", B3, D5, 100},       // knight-guarded, the rook behind wins it back
+        {"4k3/8/5n2/3p4/8/1B6/8/4K3 w - - 0 1", B3, D5, -225},       // knight-guarded, bishop for pawn
+        {"7k/8/8/3p4/8/8/8/3QK3 w - - 0 1", D1, D5, 100},            // nothing of Black's can reach d5
+        {"3rk3/8/8/3p4/8/8/8/3QK3 w - - 0 1", D1, D5, -875},         // defended only along the file
+        {"4k3/8/8/8/8/1n6/8/3QK3 w - - 0 1", D1, D2, -650},          // quiet move onto a knight's target
     };
     for (const Case& c : cases) {
         Position p = loadFen(c.fen);
-        Move move = noMove;
-        ScoredMove list[MAX_MOVES];
-        const int32_t n = generateMoves(p, list, isInCheck(p));
-        for (int32_t i = 0; i < n; ++i)
-            if (moveFrom(list[i].move) == c.from && moveTo(list[i].move) == c.to) move = list[i].move;
+        const Move move = findPseudoLegalMove(p, c.from, c.to);
         ASSERT_NE(move, noMove) << c.fen;
         EXPECT_EQ(p.see(move), c.expected) << c.fen;
+        EXPECT_EQ(p.isLosingExchange(move), c.expected < 0) << c.fen;
     }
 }
 
@@ -289,23 +308,20 @@ int32_t plainSee(const Position& p, Move move) {
 // Along random games, the exchange value of every capture and quiet move equals the plain
 // swap's: a skipped lookup never loses an attacker or an x-ray.
 TEST(StaticExchange, AgreesWithThePlainSwapAlongRandomGames) {
-    std::mt19937 rng(11);
     int32_t compared = 0;
-    for (const char* fen : {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-                            "r1b2rk1/ppp2ppp/2n5/3qN3/3P4/2PB4/P4PPP/R2QR1K1 w - - 0 1",
-                            "2r3k1/1q3ppp/p3p3/1p1nP3/3P4/P2B4/1P3PPP/2RQ2K1 b - - 0 25",
-                            "3r2k1/8/5n2/3p4/8/1B6/3Q4/3R2K1 w - - 0 1"}) {
-        Position p = loadFen(fen);
-        for (int32_t ply = 0; ply < 50; ++ply) {
-            ScoredMove list[MAX_MOVES];
-            const int32_t n = generateMoves(p, list, isInCheck(p));
-            for (int32_t i = 0; i < n; ++i) {
-                const Move move = list[i].move;
-                ASSERT_EQ(p.see(move), plainSee(p, move)) << fenOf(p) << " " << std::hex << move;
-                ++compared;
-            }
-            if (!playRandomLegalMove(p, rng)) break;
-        }
-    }
+    alongRandomGames({"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+                      "r1b2rk1/ppp2ppp/2n5/3qN3/3P4/2PB4/P4PPP/R2QR1K1 w - - 0 1",
+                      "2r3k1/1q3ppp/p3p3/1p1nP3/3P4/P2B4/1P3PPP/2RQ2K1 b - - 0 25",
+                      "3r2k1/8/5n2/3p4/8/1B6/3Q4/3R2K1 w - - 0 1"},
+                     11, 50, [&](const Position& p) {
+                         ScoredMove list[MAX_MOVES];
+                         const int32_t n = generateMoves(p, list, isInCheck(p));
+                         for (int32_t i = 0; i < n; ++i) {
+                             const Move move = list[i].move;
+                             ASSERT_EQ(p.see(move), plainSee(p, move)) << fenOf(p) << " " << std::hex << move;
+                             ASSERT_EQ(p.isLosingExchange(move), p.see(move) < 0) << fenOf(p) << " " << std::hex << move;
+                             ++compared;
+                         }
+                     });
     EXPECT_GT(compared, 3000);
 }

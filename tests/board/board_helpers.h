@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstring>
+#include <initializer_list>
 #include <random>
 #include <string>
 
@@ -43,6 +44,19 @@ inline bool playRandomLegalMove(Position& position, std::mt19937& rng) {
     UndoRecord undo;
     position.doMove(legal[rng() % uint32_t(count)].move, undo);
     return true;
+}
+
+// Calls visit(position) at every position of a random game of up to `plies` moves from each FEN.
+template <typename Visit>
+void alongRandomGames(std::initializer_list<const char*> fens, uint32_t seed, int32_t plies, Visit visit) {
+    std::mt19937 rng(seed);
+    for (const char* fen : fens) {
+        Position position = loadFen(fen);
+        for (int32_t ply = 0; ply < plies; ++ply) {
+            visit(position);
+            if (!playRandomLegalMove(position, rng)) break;
+        }
+    }
 }
 
 // Counts leaves the way the engine decides legality: make, test the mover's king, unmake.

@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "board/bits.h"
+#include "board/board_helpers.h"
 #include "search/quietchecks.h"
 #include "search_fixture.h"
 
@@ -47,6 +49,19 @@ TEST_F(QuiescenceTest, HangingPieceIsTakenAndPromotionIsFound) {
     EXPECT_GT(quiesce(-32000, 32000, 0), 300);
     setFen("4k3/P7/8/8/8/8/8/4K3 w - - 0 1");
     EXPECT_GT(quiesce(-32000, 32000, -1), 700);
+    // Only the queen promotion is searched: the quiet under-promotions are left out.
+    setFen("8/P7/4k3/8/8/8/8/K7 w - - 0 1");
+    EXPECT_GT(quiesce(-32000, 32000, -1), 700);
+    EXPECT_EQ(engine->limits.nodes, 1u);
+    EXPECT_EQ(engine->pvTable[1][0], move("a7a8q"));
+}
+
+TEST_F(QuiescenceTest, CaptureOfTheDearerPieceComesFirst) {
+    // The queen's capture of the loose pawn is generated first, but the pawn takes the queen
+    // first and cuts off: one node.
+    setFen("4k3/8/8/3q4/4P3/p7/8/Q3K3 w - - 0 1");
+    EXPECT_GE(quiesce(-32000, 300, -1), 300);
+    EXPECT_EQ(engine->limits.nodes, 1u);
 }
 
 TEST_F(QuiescenceTest, InCheckWithoutEvasionIsMatedAndFailLowReturnsAlpha) {
@@ -168,6 +183,49 @@ TEST_F(QuietCheckTest, DirectChecksByEachPieceAndPawnPushes) {
     EXPECT_TRUE(checks().empty());
     setFen("RP5k/8/8/8/8/8/8/K7 w - - 0 1");
     EXPECT_TRUE(checks().empty());
+}
+
+// Along random games the generator gives every legal quiet move that checks (no capture,
+// promotion or castling), each once and nothing else; the only ones left out are moves of a
+// shielding piece along the line it shields, which reveal nothing.
+TEST_F(QuietCheckTest, ExactlyTheQuietChecksAlongRandomGames) {
+    int32_t checksSeen = 0;
+    const auto compare = [&](Position& pos) {
+        // The quiescence search asks only when the side to move is not in check.
+        if (isInCheck(pos)) return;
+        // Compared among the legal moves: a king stepping next to the other king "checks" too.
+        std::vector<Move> generated, expected;
+        ScoredMove list[MAX_MOVES];
+        int32_t count = generateQuietChecks(pos, list, MAX_MOVES);
+        for (int32_t i = 0; i < count; ++i)
+            if (pos.isLegal(list[i].move)) generated.push_back(list[i].move);
+        count = generateMoves(pos, list, false);
+        const int32_t king = pos.kingSquare[pos.otherSide];
+        for (int32_t i = 0; i < count; ++i) {
+            const Move m = list[i].move;
+            if (moveCaptured(m) || movePromotion(m) || isCastling(m) || isEnPassant(m) || !pos.isLegal(m)) continue;
+            bool alongShieldedLine = false;
+            for (Bitboard s = pos.byColour[pos.sideToMove]; s; s &= s - 1) {
+                const Bitboard segment = betweenBB[king][lowestSquare(s)];
+                alongShieldedLine |= (segment & squareBB[moveFrom(m)]) && (segment & squareBB[moveTo(m)]);
+            }
+            UndoRecord undo;
+            pos.doMove(m, undo);
+            const bool check = pos.isSquareAttacked(pos.kingSquare[pos.sideToMove], pos.otherSide);
+            pos.undoMove(m, undo);
+            if (check && !alongShieldedLine) expected.push_back(m);
+        }
+        checksSeen += int32_t(expected.size());
+        std::sort(generated.begin(), generated.end());
+        std::sort(expected.begin(), expected.end());
+        ASSERT_EQ(generated, expected) << fenOf(pos);
+    };
+    alongRandomGames({"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+                      "r1b2rk1/ppp2ppp/2n5/3qN3/3P4/2PB4/P4PPP/R2QR1K1 w - - 0 1",
+                      "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+                      "2r3k1/1q3ppp/p3p3/1p1nP3/3P4/P2B4/1P3PPP/2RQ2K1 b - - 0 25"},
+                     7, 60, compare);
+    EXPECT_GT(checksSeen, 100);
 }
 
 }  // namespace
