@@ -20,6 +20,22 @@ inline constexpr const uint64_t (&zobristEnPassant)[8] = zobristTables.enPassant
 inline constexpr const uint64_t (&zobristCastling)[16] = zobristTables.castling;
 inline constexpr uint64_t zobristSideToMove = 0xF039404E0DD3333FULL;
 
+// The key `move` leads to, for prefetching only: exact for a move that neither castles nor
+// changes the castling rights, otherwise a harmless guess. Nothing may decide on it.
+inline uint64_t keyAfter(const Position& position, Move move) {
+    const int32_t from = moveFrom(move), to = moveTo(move), us = position.sideToMove;
+    const int32_t moving = movePiece(move), captured = moveCaptured(move), promotion = movePromotion(move);
+    uint64_t after = position.key ^ zobristSideToMove ^ zobristPieceSquare[moving][us][from];
+    after ^= zobristPieceSquare[promotion ? promotion : moving][us][to];
+    if (captured) {
+        const int32_t square = isEnPassant(move) ? to + epCaptureOffset[us] : to;
+        after ^= zobristPieceSquare[captured][position.otherSide][square];
+    }
+    if (position.epFile) after ^= zobristEnPassant[position.epFile - 1];
+    if (isDoublePush(move)) after ^= zobristEnPassant[fileOf(to)];
+    return after;
+}
+
 // Keys recomputed from the board (FEN reader, consistency checks).
 uint64_t computeKey(const Position& position);
 uint64_t computePawnKey(const Position& position);

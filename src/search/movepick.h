@@ -61,6 +61,15 @@ inline void startPicking(MoveList& list, int32_t ply, Move hashMove, bool inChec
 // Next move of the node, or noMove when none is left; sets list.pickedStage.
 Move pickNextMove(const Engine& engine, MoveList& list, const Position& position);
 
+// The move the picker most likely gives next, read from a sorted stage without picking it;
+// noMove where the next move is not generated yet. A guess (it may be one the picker skips),
+// for prefetching only.
+inline Move peekNextMove(const MoveList& list) {
+    const bool sortedStage =
+        list.stage == PICK_GOOD_CAPTURES || list.stage == PICK_QUIETS || list.stage == PICK_EVASIONS;
+    return sortedStage && list.nextIndex < list.count ? list.entries[list.nextIndex].move : noMove;
+}
+
 // Scores quiescence evasions and quiet checks and sorts them.
 void scoreAndSortMoves(const Engine& engine, const Position& position, ScoredMove* entries, int32_t count);
 
