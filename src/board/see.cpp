@@ -51,8 +51,10 @@ int32_t Position::see(Move move) const {
     int32_t depth = 1;
     while (attackers && depth < 40) {
         // The side's least valuable attacker: the types it attacks with as bits, the lowest
-        // taken, without a branch per type.
+        // taken, without a branch per type. Unrolled: the loop's own counting costs about as
+        // much as the six tests.
         uint32_t typesPresent = 0;
+#pragma GCC unroll 6
         for (int32_t type = PAWN; type <= KING; ++type)
             typesPresent |= uint32_t((attackers & pieces[side][type]) != 0) << type;
         if (!typesPresent) break;
