@@ -1,5 +1,6 @@
 // Static exchange evaluation: swap algorithm with x-rays through the exchanged pieces.
 #include "board/attacks.h"
+#include "board/bits.h"
 #include "board/position.h"
 
 const int32_t seeValue[8] = {0, 100, 325, 325, 500, 975, 5000, 0};
@@ -50,8 +51,10 @@ int32_t Position::see(Move move) const {
     int32_t depth = 1;
     while (attackers && depth < 40) {
         // The side's least valuable attacker: the types it attacks with as bits, the lowest
-        // taken, without a branch per type.
+        // taken, without a branch per type. Unrolled: the loop's own counting costs about as
+        // much as the six tests.
         uint32_t typesPresent = 0;
+#pragma GCC unroll 6
         for (int32_t type = PAWN; type <= KING; ++type)
             typesPresent |= uint32_t((attackers & pieces[side][type]) != 0) << type;
         if (!typesPresent) break;
@@ -76,17 +79,27 @@ int32_t Position::see(Move move) const {
 bool Position::isLosingExchange(Move move) const {
     const int32_t target = moveTo(move);
     const Bitboard* theirs = pieces[otherSide];
+    const Bitboard diagonalSliders = (theirs[BISHOP] | theirs[QUEEN]) & bishopRays[target];
+    const Bitboard lineSliders = (theirs[ROOK] | theirs[QUEEN]) & rookRays[target];
     // The cheapest defender takes back first, after which the mover wins at most that defender:
-    // a guarding pawn or knight settles the exchange when even winning it back leaves a loss.
+    // a guard settles the exchange when even winning it back leaves a loss.
     const int32_t afterRecapture = capturedValue(move) - seeValue[movePiece(move)];
     if (pawnAttacks[sideToMove][target] & theirs[PAWN]) {
         if (afterRecapture + seeValue[PAWN] < 0) return true;
     } else if (knightAttacks[target] & theirs[KNIGHT]) {
         if (afterRecapture + seeValue[KNIGHT] < 0) return true;
-    } else if (!(kingAttacks[target] & theirs[KING]) && !((theirs[BISHOP] | theirs[QUEEN]) & bishopRays[target]) &&
-               !((theirs[ROOK] | theirs[QUEEN]) & rookRays[target])) {
+    } else if (!(kingAttacks[target] & theirs[KING]) && !diagonalSliders && !lineSliders) {
         // Nothing of theirs can ever reach the square, not even through x-rays: nothing is lost.
         return false;
+    } else {
+        // A bishop or rook with nothing in front of it guards as well; found without a lookup.
+        const auto guards = [&](Bitboard sliders) {
+            for (; sliders; sliders &= sliders - 1)
+                if (!(betweenBB[target][lowestSquare(sliders)] & occupied)) return true;
+            return false;
+        };
+        if (afterRecapture + seeValue[BISHOP] < 0 && guards(diagonalSliders & theirs[BISHOP])) return true;
+        if (afterRecapture + seeValue[ROOK] < 0 && guards(lineSliders & theirs[ROOK])) return true;
     }
     return see(move) < 0;
 }

@@ -252,6 +252,8 @@ TEST(StaticExchange, HandMadeExchanges) {
         {"4k3/8/5n2/3p4/8/1B6/8/4K3 w - - 0 1", B3, D5, -225},       // knight-guarded, bishop for pawn
         {"7k/8/8/3p4/8/8/8/3QK3 w - - 0 1", D1, D5, 100},            // nothing of Black's can reach d5
         {"3rk3/8/8/3p4/8/8/8/3QK3 w - - 0 1", D1, D5, -875},         // defended only along the file
+        {"4k3/8/4b3/3p4/8/8/8/3RK3 w - - 0 1", D1, D5, -400},        // bishop-guarded pawn taken by a rook
+        {"4k3/5b2/4P3/3p4/8/8/8/3RK3 w - - 0 1", D1, D5, 100},       // the bishop's guard is blocked
         {"4k3/8/8/8/8/1n6/8/3QK3 w - - 0 1", D1, D2, -650},          // quiet move onto a knight's target
     };
     for (const Case& c : cases) {
