@@ -118,35 +118,38 @@ void probePawnStructure(const Position& pos, PawnHashTable* table, PawnStructure
     entry.eg = out.eg;
 }
 
-void scorePassedPawns(const Position& pos, const PawnStructure& pawns, int32_t& mg, int32_t& eg) {
-    for (int32_t colour = BLACK; colour <= WHITE; ++colour) {
-        const int32_t enemy = colour ^ 1;
-        const Bitboard ownPawns = pos.pieces[colour][PAWN];
-        const Bitboard ownPawnAttacks = pawnAttackSet(colour, ownPawns);
-        int32_t sideMg = 0, sideEg = 0;
-        for (Bitboard b = pawns.passed[colour]; b; b &= b - 1) {
-            const int32_t s = lowestSquare(b);
-            const int32_t r = relativeRank(colour, s);
-            const int32_t bmg = passedPawnBonusMg[r];
-            const int32_t beg = passedPawnBonusEg[r];
-            int32_t scoreMg = bmg, scoreEg = beg;
-            if (pos.byColour[enemy] & masks.stop[colour][s]) {
-                scoreMg -= bmg / 2;
-                scoreEg -= beg / 2;
-            }
-            if (ownPawnAttacks & (Bitboard(1) << s)) {
-                scoreMg += bmg / 2;
-                scoreEg += beg / 2;
-            }
-            sideMg += scoreMg;
-            sideEg += scoreEg + squareDistance(pos.kingSquare[enemy], s) - squareDistance(pos.kingSquare[colour], s) + 1;
+namespace {
+
+// One colour's passed-pawn bonuses, from that colour's view.
+template <int32_t Colour>
+void scoreColourPassers(const Position& pos, Bitboard passed, int32_t& mg, int32_t& eg) {
+    constexpr int32_t enemy = Colour ^ 1;
+    const Bitboard ownPawnAttacks = pawnAttackSet(Colour, pos.pieces[Colour][PAWN]);
+    for (Bitboard b = passed; b; b &= b - 1) {
+        const int32_t s = lowestSquare(b);
+        const int32_t r = relativeRank(Colour, s);
+        const int32_t bmg = passedPawnBonusMg[r];
+        const int32_t beg = passedPawnBonusEg[r];
+        int32_t scoreMg = bmg, scoreEg = beg;
+        if (pos.byColour[enemy] & masks.stop[Colour][s]) {
+            scoreMg -= bmg / 2;
+            scoreEg -= beg / 2;
         }
-        if (colour == WHITE) {
-            mg += sideMg;
-            eg += sideEg;
-        } else {
-            mg -= sideMg;
-            eg -= sideEg;
+        if (ownPawnAttacks & (Bitboard(1) << s)) {
+            scoreMg += bmg / 2;
+            scoreEg += beg / 2;
         }
+        mg += scoreMg;
+        eg += scoreEg + squareDistance(pos.kingSquare[enemy], s) - squareDistance(pos.kingSquare[Colour], s) + 1;
     }
+}
+
+}  // namespace
+
+void scorePassedPawns(const Position& pos, const PawnStructure& pawns, int32_t& mg, int32_t& eg) {
+    int32_t whiteMg = 0, whiteEg = 0, blackMg = 0, blackEg = 0;
+    scoreColourPassers<WHITE>(pos, pawns.passed[WHITE], whiteMg, whiteEg);
+    scoreColourPassers<BLACK>(pos, pawns.passed[BLACK], blackMg, blackEg);
+    mg += whiteMg - blackMg;
+    eg += whiteEg - blackEg;
 }
