@@ -209,45 +209,6 @@ TEST_F(MovePickTest, HistoryOrdersQuietMovesAndSaturates) {
     EXPECT_EQ(engine->killers[3][1], late);
 }
 
-// The guess for the next move is always one of the node's moves (never a stale or foreign
-// entry, whose key could not be computed), and most often the very next one.
-TEST_F(MovePickTest, PeekedMoveIsOneOfTheNodesAndUsuallyTheNext) {
-    struct Case {
-        const char* fen;
-        const char* hash;
-        const char* killer;
-    };
-    const Case cases[] = {
-        {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", "e2a6", "a2a3"},
-        {"r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1", "", "g1h1"},
-        {"4k3/8/2p5/3p4/8/8/8/4K2B w - - 0 1", "", ""},
-        {"4r1k1/8/8/1B6/8/8/8/R3K3 w - - 0 1", "b5e8", "e1f2"},
-        {"b2QrQbK/Q6Q/4QnQb/rQ6/5QnQ/QnQ5/n5Qn/kQnQnrQb w - - 0 1", "", ""},
-    };
-    int32_t picks = 0, hits = 0;
-    for (const Case& c : cases) {
-        setFen(c.fen);
-        engine->killers[2][0] = *c.killer ? move(c.killer) : noMove;
-        MoveList& list = engine->moveLists[2];
-        startPicking(list, 2, *c.hash ? move(c.hash) : noMove, isInCheck(engine->position));
-        std::vector<Move> peeked, picked;
-        for (;;) {
-            peeked.push_back(peekNextMove(list));
-            const Move m = pickNextMove(*engine, list, engine->position);
-            if (m == noMove) break;
-            picked.push_back(m);
-        }
-        for (size_t i = 0; i < picked.size(); ++i) {
-            if (peeked[i] == noMove) continue;
-            EXPECT_NE(std::find(picked.begin(), picked.end(), peeked[i]), picked.end()) << c.fen << " " << i;
-            hits += peeked[i] == picked[i];
-        }
-        EXPECT_EQ(peeked.back(), noMove) << c.fen;
-        picks += int32_t(picked.size());
-    }
-    EXPECT_GT(hits, picks / 2);
-}
-
 TEST(MoveOrdering, CaptureScoresAndStableSort) {
     EXPECT_EQ(captureScore(makeMove(E4, D5, PAWN, QUEEN)), 65500);
     EXPECT_EQ(captureScore(makeMove(E4, D5, QUEEN, PAWN)), 50625);
