@@ -253,29 +253,26 @@ TEST(Legality, ShortcutAgreesWithTheFullTest) {
 // The key a move leads to is known before the move wherever it is promised exact: every move
 // but castling, and every move that leaves the castling rights as they were.
 TEST(PositionKeys, KeyAfterAMoveMatchesTheMadeMove) {
-    std::mt19937 rng(8);
     int32_t exact = 0;
-    for (const char* fen : {"r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
-                            "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-                            "rnbqkbnr/pp1ppppp/8/2pP4/8/8/PPP1PPPP/RNBQKBNR b KQkq - 0 2"}) {
-        Position p = loadFen(fen);
-        for (int32_t ply = 0; ply < 40; ++ply) {
-            ScoredMove list[MAX_MOVES];
-            const int32_t n = generateMoves(p, list, isInCheck(p));
-            for (int32_t i = 0; i < n; ++i) {
-                const Move move = list[i].move;
-                const uint64_t predicted = keyAfter(p, move);
-                const uint8_t rights = p.castlingRights;
-                UndoRecord undo;
-                p.doMove(move, undo);
-                if (!isCastling(move) && p.castlingRights == rights) {
-                    ASSERT_EQ(predicted, p.key) << fenOf(p) << " " << std::hex << move;
-                    ++exact;
-                }
-                p.undoMove(move, undo);
+    const auto compare = [&](Position& p) {
+        ScoredMove list[MAX_MOVES];
+        const int32_t n = generateMoves(p, list, isInCheck(p));
+        for (int32_t i = 0; i < n; ++i) {
+            const Move move = list[i].move;
+            const uint64_t predicted = keyAfter(p, move);
+            const uint8_t rights = p.castlingRights;
+            UndoRecord undo;
+            p.doMove(move, undo);
+            if (!isCastling(move) && p.castlingRights == rights) {
+                ASSERT_EQ(predicted, p.key) << fenOf(p) << " " << std::hex << move;
+                ++exact;
             }
-            if (!playRandomLegalMove(p, rng)) break;
+            p.undoMove(move, undo);
         }
-    }
+    };
+    alongRandomGames({"r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+                      "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+                      "rnbqkbnr/pp1ppppp/8/2pP4/8/8/PPP1PPPP/RNBQKBNR b KQkq - 0 2"},
+                     8, 40, compare);
     EXPECT_GT(exact, 2000);
 }
