@@ -44,7 +44,7 @@ int32_t lastRank(int32_t us) { return us == WHITE ? 7 : 0; }
 // The squares one step ahead of `pawns` of `us` (none of them on its last rank).
 Bitboard pushAhead(Bitboard pawns, int32_t us) { return us == WHITE ? pawns << 8 : pawns >> 8; }
 
-void addPawnPushes(const Position& pos, CheckWriter& writer, int32_t from, Bitboard targets, Bitboard empty) {
+void addBlockerPawnPushes(const Position& pos, CheckWriter& writer, int32_t from, Bitboard targets, Bitboard empty) {
     const int32_t us = pos.sideToMove;
     const int32_t rank = rankOf(from);
     // A pawn on its last rank (accepted from a FEN) has no square ahead.
@@ -62,7 +62,7 @@ void addBlockerMoves(const Position& pos, CheckWriter& writer, int32_t from, Bit
     const int32_t piece = pos.board[from];
     const Bitboard occupied = pos.occupied;
     switch (piece) {
-    case PAWN: addPawnPushes(pos, writer, from, targets, empty); break;
+    case PAWN: addBlockerPawnPushes(pos, writer, from, targets, empty); break;
     case KNIGHT: writer.addAll(from, knightAttacks[from] & targets, piece); break;
     case BISHOP: writer.addAll(from, bishopAttacks(from, occupied) & targets, piece); break;
     case ROOK: writer.addAll(from, rookAttacks(from, occupied) & targets, piece); break;
