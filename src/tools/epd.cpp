@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "tools/suitefile.h"
-
 namespace {
 
 // "bm " / "am " and "; id \"" before the fields they introduce.
@@ -21,20 +19,11 @@ size_t findOpcode(const std::string& line) {
     return std::string::npos;
 }
 
-// Copies the move list; when it does not fit, the last move that was cut is dropped whole,
-// so a cut never turns "O-O-O" into "O-O".
-void copyMoveList(const std::string& line, size_t begin, size_t end, char* buffer) {
-    if (copyBounded(line.c_str() + begin, end - begin, buffer, EPD_MOVES_SIZE)) {
-        const size_t kept = std::strlen(buffer);
-        const bool cutInsideMove = !isSeparator(line[begin + kept]);
-        if (cutInsideMove) {
-            size_t keep = kept;
-            while (keep > 0 && !isSeparator(buffer[keep - 1])) --keep;
-            buffer[keep] = '\0';
-        }
-    }
-    for (char* c = buffer; *c; ++c)
-        if (*c == '0') *c = 'O';
+// The move list with castling written in zeros read as letters ("0-0" is "O-O").
+std::string moveListOf(const std::string& line, size_t begin, size_t end) {
+    std::string moves = line.substr(begin, end - begin);
+    std::replace(moves.begin(), moves.end(), '0', 'O');
+    return moves;
 }
 
 // The token [begin, end) without its marks equals `text`.
@@ -60,18 +49,18 @@ EpdTestLine splitEpdTestLine(const std::string& line) {
     const size_t opcode = findOpcode(line);
     if (opcode == std::string::npos) return fields;
     fields.opcode = line[opcode] == 'b' ? EpdOpcode::BestMove : EpdOpcode::AvoidMove;
-    copyBounded(line.c_str(), opcode, fields.fen, sizeof fields.fen);
+    fields.fen = line.substr(0, opcode);
 
     const size_t movesBegin = std::min(opcode + OPCODE_LENGTH, line.size());
     const size_t semicolon = line.find(';', movesBegin);
     const size_t movesEnd = semicolon == std::string::npos ? line.size() : semicolon;
-    copyMoveList(line, movesBegin, movesEnd, fields.expected);
+    fields.expected = moveListOf(line, movesBegin, movesEnd);
 
     if (semicolon != std::string::npos && semicolon + ID_PREFIX_LENGTH <= line.size()) {
         const size_t nameBegin = semicolon + ID_PREFIX_LENGTH;
         const size_t quote = line.find('"', nameBegin);
         const size_t nameEnd = quote == std::string::npos ? line.size() : quote;
-        copyBounded(line.c_str() + nameBegin, nameEnd - nameBegin, fields.name, sizeof fields.name);
+        fields.name = line.substr(nameBegin, nameEnd - nameBegin);
     }
     return fields;
 }

@@ -1,24 +1,19 @@
 // The fields of a best-move test line in EPD form: "<fen> bm Nf3 Nc3; id \"name\";".
 #pragma once
 
-#include <cstddef>
 #include <string>
 
 enum class EpdOpcode { None, BestMove, AvoidMove };
 
-// Field sizes, NUL included; longer fields are cut (a cut move list drops its cut-off move).
-inline constexpr size_t EPD_FEN_SIZE = 256;
-inline constexpr size_t EPD_MOVES_SIZE = 32;
-inline constexpr size_t EPD_NAME_SIZE = 256;
-
+// Every field is kept whole: a cut move list would change the line's verdict.
 struct EpdTestLine {
     EpdOpcode opcode = EpdOpcode::None;
     // Everything before the opcode, the blank before it included.
-    char fen[EPD_FEN_SIZE] = {};
+    std::string fen;
     // The move list after "bm " or "am " up to the first ";", every "0" read as "O".
-    char expected[EPD_MOVES_SIZE] = {};
+    std::string expected;
     // The text of the id field after "; id \"" up to the closing quote.
-    char name[EPD_NAME_SIZE] = {};
+    std::string name;
 };
 
 // Splits one line (without its line end). The opcode is the first "bm" or "am" in the line;

@@ -6,24 +6,14 @@
 
 namespace {
 
-// Chunk size of one read; a longer line is gathered over several reads.
-constexpr int READ_CHUNK_SIZE = 512;
-
-// Reads one line with its line feed dropped; false when the file has nothing left.
+// Reads one line with its line feed dropped; false when the file has nothing left. A line
+// ends at its line feed whatever bytes it holds: a NUL is read as a blank, so it can neither
+// hide the rest of the line nor join it to the next.
 bool readWholeLine(std::FILE* file, std::string& line) {
     line.clear();
-    char chunk[READ_CHUNK_SIZE];
-    bool readAny = false;
-    while (std::fgets(chunk, sizeof chunk, file) != nullptr) {
-        readAny = true;
-        const size_t length = std::strlen(chunk);
-        if (length > 0 && chunk[length - 1] == '\n') {
-            line.append(chunk, length - 1);
-            return true;
-        }
-        line.append(chunk, length);
-    }
-    return readAny;
+    int c = 0;
+    while ((c = std::getc(file)) != EOF && c != '\n') line.push_back(c == '\0' ? ' ' : char(c));
+    return c == '\n' || !line.empty();
 }
 
 }  // namespace

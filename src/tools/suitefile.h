@@ -14,8 +14,9 @@ public:
 
     bool isOpen() const { return file_ != nullptr; }
 
-    // Reads the next non-empty line whole, without its "\n" or "\r\n" end; false at the end
-    // of the file. Empty lines are passed over and never reach a suite's counts.
+    // Reads the next non-empty line whole, without its "\n" or "\r\n" end, a NUL in it read
+    // as a blank; false at the end of the file. Empty lines are passed over and never reach a
+    // suite's counts.
     bool nextLine(std::string& line);
 
 private:

@@ -45,7 +45,7 @@ bool isGoodResult(const EpdTestLine& fields, Position& before, Move move, char* 
     moveToSan(before, move, san);
     moveToLongAlgebraic(move, longText);
     formatMove(move, before.chess960, coordinate);
-    const bool named = expectedMovesMatch(fields.expected, san, longText, coordinate);
+    const bool named = expectedMovesMatch(fields.expected.c_str(), san, longText, coordinate);
     return named == (fields.opcode == EpdOpcode::BestMove);
 }
 
@@ -61,10 +61,10 @@ void runTestLine(Engine& engine, const std::string& line, SuiteTally& tally) {
     const EpdTestLine fields = splitEpdTestLine(line);
     if (fields.opcode == EpdOpcode::None) return;
     std::puts(SEPARATOR_LINE);
-    std::printf("%s %s %s; id %s;\n\n", fields.fen, fields.opcode == EpdOpcode::BestMove ? "bm" : "am",
-                fields.expected, fields.name);
+    std::printf("%s %s %s; id %s;\n\n", fields.fen.c_str(), fields.opcode == EpdOpcode::BestMove ? "bm" : "am",
+                fields.expected.c_str(), fields.name.c_str());
     engine.tt.clear();
-    if (!engine.setFen(fields.fen)) {
+    if (!engine.setFen(fields.fen.c_str())) {
         std::puts("ERROR : bad FEN !");
         tally.badLines.push_back(line);
         return;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -82,7 +83,7 @@ TEST(Suites, TestSuiteOnRealPositionsScoresWhatTheEnginePlays) {
 }
 
 TEST(Suites, TestSuiteReportsLinesItCannotSearch) {
-    // Over-long fields are cut; a cut move list drops its cut-off move and reads zeros as O.
+    // Long fields are printed whole; zeros in the move list are read as O.
     const std::string badFen = "bad fen bm e4; id \"bad\";", noMoves = "x bm", noId = "y bm e4; id",
                       stalemate = "7k/5Q2/6K1/8/8/8/8/8 b - - bm Kg8; id \"stalemate\";",
                       tooLong = std::string(300, 'f') + " am 0-0-0 Qa1 Qa2 Qa3 Qa4 Qa5 Qa6 O-O-O; id \"" +
@@ -94,13 +95,32 @@ TEST(Suites, TestSuiteReportsLinesItCannotSearch) {
     const std::string rule(79, '-'), error = "ERROR : bad FEN !";
     const Lines expected = {"Mirelt version 1.9.2", "", "Test suite : edge.epd", "", rule, "bad fen  bm e4; id bad;", "",
         error, rule, "x  bm ; id ;", "", error, rule, "y  bm e4; id ;", "", error, rule,
-        std::string(255, 'f') + " am O-O-O Qa1 Qa2 Qa3 Qa4 Qa5 Qa6 ; id " + std::string(255, 'n') + ";", "", error, rule,
+        std::string(300, 'f') + "  am O-O-O Qa1 Qa2 Qa3 Qa4 Qa5 Qa6 O-O-O; id " + std::string(300, 'n') + ";", "", error, rule,
         "7k/5Q2/6K1/8/8/8/8/8 b - -  bm Kg8; id stalemate;", "", "no result !", "", "Time : TIME", "",
         "Total nodes = 0, Speed N", "", "Depth min = 1024, max = 0, average = 0", "", "Score = 0 / 6", "",
         "Bad results : ", "", badFen, noMoves, noId, tooLong, stalemate};
     EXPECT_EQ(report(run), expected);
     const auto empty = runEngine({"-testsuite", "empty.epd"}, {}, {{"empty.epd", "\n\r\n"}});
     EXPECT_EQ(report(empty), (Lines{"Mirelt version 1.9.2", "", "Test suite : empty.epd", ""}));
+}
+
+TEST(Suites, TestSuiteJudgesByTheWholeMoveList) {
+    // Every legal move listed, the engine's choice last or near it: "am" must be bad, "bm" good.
+    const std::string fen = "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3";
+    const std::string all = "a3 a4 b3 b4 c3 c4 d3 d4 g3 g4 h3 h4 Na3 Nc3 Ng1 Nd4 Nh4 Ng5 Ke2 Qe2 Rg1 Be2 Bd3 Ba6 "
+                            "Bb5 Bc4 Nxe5";
+    const auto run = runEngine({"-testsuite", "long.epd", "0.1"}, {},
+                               {{"long.epd", fen + " am " + all + "; id \"long am\";\n" + fen + " bm " + all +
+                                                 "; id \"long bm\";\n"}});
+    const Lines lines = report(run);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), fen + "  am " + all + "; id long am;"), 1);
+    const auto verdict = [](const std::string& line) { return line.starts_with("result => "); };
+    Lines verdicts;
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(verdicts), verdict);
+    ASSERT_EQ(verdicts.size(), 2u);
+    EXPECT_TRUE(verdicts[0].ends_with(" : bad")) << verdicts[0];
+    EXPECT_TRUE(verdicts[1].ends_with(" : ok")) << verdicts[1];
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Score = 1 / 2"), lines.end());
 }
 
 TEST(Suites, PerftSuiteScoresConfirmedLines) {
@@ -114,6 +134,12 @@ TEST(Suites, PerftSuiteScoresConfirmedLines) {
     EXPECT_EQ(runEngine({"-perftsuite", "p.epd"}, {}, {{"p.epd", file}}).lines, Lines{"score = 3 / 6"});
     EXPECT_EQ(runEngine({"-perftsuite", "p.epd", "3"}, {}, {{"p.epd", file}}).lines, Lines{"score = 0 / 6"});
     EXPECT_EQ(runEngine({"-perftsuite", "p.epd"}, {}, {{"p.epd", ""}}).lines, Lines{"score = 0 / 0"});
+    // A NUL byte is a blank: it neither hides the rest of its line nor joins the next to it.
+    const std::string nul = START + std::string(1, '\0') + " 0 1 ;D2 400\n" + KIWIPETE + " 0 1 ;D2 2039\n" + START +
+                            " 0 1 ;D2 400\n";
+    EXPECT_EQ(runEngine({"-perftsuite", "p.epd", "2"}, {}, {{"p.epd", nul}}).lines, Lines{"score = 3 / 3"});
+    const std::string cut = START + " 0 1 ;D2 400" + std::string(1, '\0') + "\n" + START + " 0 1 ;D2 400\n";
+    EXPECT_EQ(runEngine({"-perftsuite", "p.epd", "2"}, {}, {{"p.epd", cut}}).lines, Lines{"score = 2 / 2"});
     for (const char* depth : {"0", "128", "x"}) {
         const auto run = runEngine({"-perftsuite", "p.epd", depth}, {}, {{"p.epd", file}});
         EXPECT_EQ(run.status, 1) << depth;
