@@ -101,6 +101,16 @@ bool heavierOrEarlier(const BookCandidate& a, const BookCandidate& b) {
 
 bool samePair(const BookCandidate& a, const BookCandidate& b) { return a.key == b.key && a.move.move == b.move.move; }
 
+bool earlier(const BookCandidate& a, const BookCandidate& b) { return a.line < b.line; }
+
+// The book format's move order: each place in turn takes any later move that is heavier than
+// the one it holds. It is not stable: equal weights end in the order it gives, not first met.
+void exchangeSortByWeight(std::vector<BookCandidate>::iterator first, std::vector<BookCandidate>::iterator end) {
+    for (auto j = first; j != end; ++j)
+        for (auto k = j + 1; k != end; ++k)
+            if (k->move.weight > j->move.weight) std::iter_swap(j, k);
+}
+
 }  // namespace
 
 std::vector<BookFileMove> collectBookMoves(const LineTable& table, int32_t minGames) {
@@ -121,6 +131,9 @@ std::vector<BookFileMove> collectBookMoves(const LineTable& table, int32_t minGa
         while (end != candidates.end() && end->key == first->key) ++end;
         std::sort(first, end, heavierOrEarlier);
         const auto kept = first + std::min<ptrdiff_t>(end - first, BOOK_MAX_MOVES);
+        // The kept moves (at most 16) in the order they were met, then in the file's order.
+        std::sort(first, kept, earlier);
+        exchangeSortByWeight(first, kept);
         for (auto it = first; it != kept; ++it) moves.push_back(BookFileMove{it->key, it->move});
         first = end;
     }

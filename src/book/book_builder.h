@@ -23,8 +23,10 @@ enum class BookBuildResult { Built, BadDepth, PgnNotFound, PgnUnreadable, BookNo
 // SAN against the legal moves, gets the line's game count as weight and its white and black
 // win percentages. A pair met again keeps the values of the line that met it first (in table
 // order); a move text that names no single legal move ends the line there. Positions ascend
-// by key; each keeps its 16 heaviest moves, heaviest first, equal weights in the order first
-// met. Needs the attack tables.
+// by key; each keeps its 16 heaviest moves (the first met among equal weights), ordered by
+// the exchange sort of the book format: for each place in turn, every later move heavier than
+// the one there is exchanged with it, starting from the order the moves were met. Needs the
+// attack tables.
 std::vector<BookFileMove> collectBookMoves(const LineTable& table, int32_t minGames);
 
 // The whole build: reads the PGN file, collects the book and writes it (see writeBookFile).

@@ -1,5 +1,6 @@
 #include "book/book_file_writer.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <string>
@@ -11,6 +12,8 @@ namespace {
 
 // Permissions of a new book before the user's umask, as any new file gets them.
 constexpr mode_t NEW_FILE_MODE = 0666;
+// Links followed to reach the book before the chain counts as a loop (the kernel's own bound).
+constexpr int32_t MAX_LINK_HOPS = 40;
 
 // Little-endian output that remembers whether every write succeeded.
 class BookOutput {
@@ -69,11 +72,41 @@ void writeContents(BookOutput& out, const std::vector<BookFileMove>& moves, int3
     }
 }
 
-// Gives the new file the permissions a plainly created one would have (mkstemp uses 0600).
-bool applyDefaultMode(int fd) {
+// Permissions of a new book: what a plainly created file gets (mkstemp uses 0600).
+mode_t newFileMode() {
     const mode_t mask = umask(0);
     umask(mask);
-    return fchmod(fd, NEW_FILE_MODE & ~mask) == 0;
+    return NEW_FILE_MODE & ~mask;
+}
+
+// The file a book name stands for: symbolic links are followed, also to a target that does
+// not exist yet, so the book is written through them. Empty for a chain that does not end.
+std::string followLinks(const char* fileName) {
+    std::string path = fileName;
+    for (int32_t hop = 0; hop < MAX_LINK_HOPS; ++hop) {
+        struct stat info;
+        if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+        char target[PATH_MAX];
+        const ssize_t length = readlink(path.c_str(), target, sizeof target);
+        if (length <= 0 || size_t(length) >= sizeof target) return "";
+        const std::string link(target, size_t(length));
+        const size_t slash = path.rfind('/');
+        // A relative target is read from the link's own folder.
+        path = link[0] == '/' || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
+    }
+    return "";
+}
+
+// The mode the new book gets: an existing book keeps its own; false when the user may not
+// write the existing book, which is then left as it is.
+bool modeForBook(const std::string& target, mode_t& mode) {
+    struct stat info;
+    if (stat(target.c_str(), &info) != 0) {
+        mode = newFileMode();
+        return errno == ENOENT;
+    }
+    mode = info.st_mode & 07777;
+    return access(target.c_str(), W_OK) == 0;
 }
 
 bool writeToDescriptor(int fd, const std::vector<BookFileMove>& moves, int32_t positionCount) {
@@ -94,15 +127,18 @@ bool writeToDescriptor(int fd, const std::vector<BookFileMove>& moves, int32_t p
 bool writeBookFile(const char* fileName, const std::vector<BookFileMove>& moves) {
     const size_t positions = countPositions(moves);
     if (positions > size_t(INT32_MAX)) return false;
-    std::string temporary = std::string(fileName) + ".XXXXXX";
+    const std::string target = followLinks(fileName);
+    mode_t mode = 0;
+    if (target.empty() || !modeForBook(target, mode)) return false;
+    std::string temporary = target + ".XXXXXX";
     const int fd = mkstemp(temporary.data());
     if (fd < 0) return false;
-    bool ok = applyDefaultMode(fd);
+    bool ok = fchmod(fd, mode) == 0;
     if (ok)
         ok = writeToDescriptor(fd, moves, int32_t(positions));
     else
         close(fd);
-    if (ok) ok = std::rename(temporary.c_str(), fileName) == 0;
+    if (ok) ok = std::rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) unlink(temporary.c_str());
     return ok;
 }

@@ -58,6 +58,9 @@ void PgnReader::onBetweenGames(char c) {
         state = PgnState::MoveText;
         clearToken();
         appendToken(c);
+    } else if (c == '*') {
+        // The result of a game without moves: its tags must not pass to the next game.
+        endGame();
     }
 }
 
@@ -152,6 +155,9 @@ void PgnReader::clearToken() {
 void PgnReader::endTag() {
     // Every Result tag overwrites the last, so a game has one result at most.
     if (std::strcmp(tagName, "Result") == 0) game.result = resultOfTagValue(token);
+    // The book starts from the standard position: a game set up elsewhere says nothing of it.
+    if (std::strcmp(tagName, "FEN") == 0 || (std::strcmp(tagName, "SetUp") == 0 && std::strcmp(token, "0") != 0))
+        gameFromSetUp = true;
 }
 
 void PgnReader::endMoveToken() {
@@ -182,7 +188,7 @@ void PgnReader::storeMove() {
         if (!whiteMoved) blackMoveDue = false;
         return;
     }
-    sink.addGame(game);
+    if (!gameFromSetUp) sink.addGame(game);
     endGame();
     state = PgnState::SkipGame;
 }
@@ -190,6 +196,7 @@ void PgnReader::storeMove() {
 void PgnReader::endGame() {
     game.moveCount = 0;
     game.result = GameResult::Unknown;
+    gameFromSetUp = false;
     blackMoveDue = false;
     movePhase = MovePhase::NumberOrResult;
     state = PgnState::BetweenGames;

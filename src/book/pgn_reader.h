@@ -33,12 +33,13 @@ enum class PgnState { BetweenGames, Tag, Variation, Comment, MoveText, SkipGame 
 enum class TagPhase { Name, Value };
 enum class MovePhase { NumberOrResult, WhiteMove, BlackMove, SkipToken };
 
-// Reads tags (only the last "Result" of a game counts), move numbers (also "1..." after a
-// comment, a variation or an annotation), moves, "$n" annotations, brace comments and
-// parenthesised variations (both nested, both skipped) and result tokens. A game ends at its
-// result token or, without one, at the next line that begins with "["; after `depth` plies
-// its record goes to the sink and the rest of the game is skipped. Games shorter than
-// `depth` plies give nothing. Every buffer is bounded, so any input is safe.
+// Reads tags (only the last "Result" of a game counts; a game with a "FEN" tag, or a "SetUp"
+// tag other than "0", gives nothing), move numbers (also "1..." after a comment, a variation
+// or an annotation), moves, "$n" annotations, brace comments and parenthesised variations
+// (both nested, both skipped) and result tokens. A game ends at its result token (also a
+// lone "*" after its tags) or, without one, at the next line that begins with "["; after
+// `depth` plies its record goes to the sink and the rest of the game is skipped. Games shorter
+// than `depth` plies give nothing. Every buffer is bounded, so any input is safe.
 class PgnReader {
 public:
     // `depth` is clamped to 1..PGN_MAX_PLIES.
@@ -76,6 +77,8 @@ private:
     int32_t nesting = 0;
     // An annotation after White's move: the next move number ("1...") leads to Black's move.
     bool blackMoveDue = false;
+    // The game has a FEN tag or a SetUp tag other than "0": it counts for nothing.
+    bool gameFromSetUp = false;
     bool atLineStart = true;
     char token[PGN_TOKEN_CHARS + 1] = {};
     int32_t tokenLength = 0;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,8 +75,8 @@ std::string expectedBook(const std::vector<ExpectedPosition>& positions) {
 }
 
 // The straightforward builder: every line start found by a linear search, every qualifying
-// line replayed from the start, first insertion wins, stable sorts; `truncated` counts the
-// positions that had more than 16 moves.
+// line replayed from the start, first insertion wins, moves ordered by the exchange sort;
+// `truncated` counts the positions that had more than 16 moves.
 struct PlainLine {
     std::vector<std::string> moves;
     int32_t games = 0, whiteWins = 0, blackWins = 0;
@@ -95,6 +96,26 @@ public:
         }
     }
 };
+
+// The 16 heaviest moves (the first met among equal weights), in the order they were met.
+std::vector<BookMove> heaviestInOrder(const std::vector<BookMove>& moves) {
+    std::vector<size_t> order(moves.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return moves[a].weight > moves[b].weight; });
+    order.resize(BOOK_MAX_MOVES);
+    std::sort(order.begin(), order.end());
+    std::vector<BookMove> kept;
+    for (size_t i : order) kept.push_back(moves[i]);
+    return kept;
+}
+
+// The book format's order: for each position j from the first, every later position k whose
+// weight is greater than the weight at j is exchanged with it.
+void exchangeSort(std::vector<BookMove>& moves) {
+    for (size_t j = 0; j < moves.size(); ++j)
+        for (size_t k = j + 1; k < moves.size(); ++k)
+            if (moves[k].weight > moves[j].weight) std::swap(moves[j], moves[k]);
+}
 
 std::string plainBook(const std::string& pgn, int32_t depth, int32_t minGames, int32_t& truncated) {
     PlainLines table;
@@ -122,9 +143,8 @@ std::string plainBook(const std::string& pgn, int32_t depth, int32_t minGames, i
     BookBytes bytes;
     bytes.header(int32_t(book.size()));
     for (auto& [key, moves] : book) {
-        const auto heavier = [](const BookMove& a, const BookMove& b) { return a.weight > b.weight; };
-        std::stable_sort(moves.begin(), moves.end(), heavier);
-        if (moves.size() > size_t(BOOK_MAX_MOVES)) moves.resize(BOOK_MAX_MOVES), ++truncated;
+        if (moves.size() > size_t(BOOK_MAX_MOVES)) moves = heaviestInOrder(moves), ++truncated;
+        exchangeSort(moves);
         bytes.position(key, int32_t(moves.size()));
         for (const BookMove& move : moves) bytes.move(move.move, move.weight, move.whitePct, move.blackPct);
     }
@@ -155,6 +175,22 @@ protected:
         return readFile(bookName);
     }
 
+    // Builds the book of the PGN file (depth 2) in a child process that first runs `restrict`
+    // (a limit, another user), so that it ends with the child; the build's result, or
+    // CHILD_FAILED.
+    int buildInChild(void (*restrict)()) {
+        const pid_t child = fork();
+        if (child < 0) return CHILD_FAILED;
+        if (child == 0) {
+            restrict();
+            _exit(int(buildOpeningBook(pgnName.c_str(), bookName.c_str(), 2, 1)));
+        }
+        int status = 0;
+        if (waitpid(child, &status, 0) != child || !WIFEXITED(status)) return CHILD_FAILED;
+        return WEXITSTATUS(status);
+    }
+
+    static constexpr int CHILD_FAILED = 100;
     std::string directory, pgnName, bookName;
 };
 
@@ -177,7 +213,7 @@ TEST_F(BookBuilderTest, SmallCollectionsGiveKnownBooks) {
         {"ten games", counted, 1, 10, {{{}, {{"e2e4", 30, 33, 33}, {"d2d4", 10, 0, 0}}}}},
         {"too few games", counted, 1, 31, {}},
         // Both orders reach one position after four plies; its moves keep the values of the
-        // line that met them first, and equal weights stay in the order first met.
+        // line that met them first.
         {"transposition",
          game("1-0", "1. d4 Nf6 2. e4 d6 3. Nc3") + repeat(game("0-1", "1. e4 d6 2. d4 Nf6 3. Nc3"), 2) +
              game("1-0", "1. e4 d6 2. d4 Nf6 3. f3"),
@@ -190,6 +226,19 @@ TEST_F(BookBuilderTest, SmallCollectionsGiveKnownBooks) {
           {{"e2e4"}, {{"d7d6", 3, 33, 66}}},
           {{"e2e4", "d7d6"}, {{"d2d4", 3, 33, 66}}},
           {{"e2e4", "d7d6", "d2d4"}, {{"g8f6", 3, 33, 66}}}}},
+        // Met with weights 1, 2, 1, 7: the exchange sort leaves the two equal weights swapped.
+        {"exchange order",
+         game("*", "1. a3") + repeat(game("*", "1. b3"), 2) + game("*", "1. c3") + repeat(game("*", "1. d3"), 7), 1, 1,
+         {{{}, {{"d2d3", 7, 0, 0}, {"b2b3", 2, 0, 0}, {"c2c3", 1, 0, 0}, {"a2a3", 1, 0, 0}}}}},
+        // A game set up from a FEN says nothing of the start position; the game after it counts.
+        {"set-up game",
+         "[SetUp \"1\"]\n[FEN \"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1\"]\n[Result \"1-0\"]\n\n1. e4 Kd7 2. Kd2 Kd6 1-0\n\n" +
+             game("0-1", "1. d4 d5 2. c4 e6"),
+         4, 1,
+         {{{}, {{"d2d4", 1, 0, 100}}},
+          {{"d2d4"}, {{"d7d5", 1, 0, 100}}},
+          {{"d2d4", "d7d5"}, {{"c2c4", 1, 0, 100}}},
+          {{"d2d4", "d7d5", "c2c4"}, {{"e7e6", 1, 0, 100}}}}},
         // A text that names no single legal move ends the line there.
         {"no such move", game("1-0", "1. e4 e5 2. Ke3 Nc6 3. Bc4"), 5, 1, {e4, e5}},
     };
@@ -225,21 +274,53 @@ TEST_F(BookBuilderTest, FailedWritesLeaveAnExistingBookAlone) {
     std::ofstream(pgnName) << game("1-0", "1. e4 e5 2. Nf3 Nc6 3. Bb5");
     EXPECT_EQ(buildOpeningBook(pgnName.c_str(), directory.c_str(), 4, 1), BookBuildResult::BookNotWritten);
     // A write that fails half way (a file size limit) must not touch the old book either.
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    const auto limitFileSize = [] {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{40, 40};
         setrlimit(RLIMIT_FSIZE, &limit);
-        _exit(int(buildOpeningBook(pgnName.c_str(), bookName.c_str(), 4, 1)));
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), int(BookBuildResult::BookNotWritten));
+    };
+    EXPECT_EQ(buildInChild(limitFileSize), int(BookBuildResult::BookNotWritten));
     EXPECT_EQ(readFile(bookName), "old book");
     std::vector<std::string> names;
     for (const auto& file : std::filesystem::directory_iterator(directory)) names.push_back(file.path().filename());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"book.bin", "games.pgn"}));
+}
+
+TEST_F(BookBuilderTest, ReplacingABookKeepsItsModeAndWritesThroughLinks) {
+    const std::string pgn = game("1-0", "1. e4 e5"), book = build(pgn, 2, 1);
+    std::filesystem::remove(bookName);
+    // An existing book keeps its permissions.
+    std::ofstream(bookName) << "old book";
+    ASSERT_EQ(chmod(bookName.c_str(), 0600), 0);
+    EXPECT_EQ(build(pgn, 2, 1), book);
+    struct stat info {};
+    ASSERT_EQ(stat(bookName.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    // A link is written through: it stays a link, its target (new or old) gets the book.
+    std::filesystem::create_directory(directory + "/books");
+    const std::string target = directory + "/books/real.bin";
+    for (const bool targetExists : {false, true}) {
+        std::filesystem::remove(bookName);
+        std::filesystem::create_symlink("books/real.bin", bookName);
+        EXPECT_EQ(build(pgn, 2, 1), book) << targetExists;
+        EXPECT_TRUE(std::filesystem::is_symlink(bookName));
+        EXPECT_EQ(readFile(target), book);
+    }
+}
+
+TEST_F(BookBuilderTest, ABookTheUserMayNotWriteIsRefused) {
+    // A read-only book of another owner (root's, when the test runs as root) in a folder the
+    // user may write.
+    std::ofstream(bookName) << "old book";
+    std::ofstream(pgnName) << game("1-0", "1. e4 e5");
+    ASSERT_EQ(chmod(bookName.c_str(), 0444), 0);
+    ASSERT_EQ(chmod(directory.c_str(), 0777), 0);
+    const auto becomeAnotherUser = [] {
+        const uid_t nobody = 65534;
+        if (geteuid() == 0 && (setgid(nobody) != 0 || setuid(nobody) != 0)) _exit(CHILD_FAILED);
+    };
+    EXPECT_EQ(buildInChild(becomeAnotherUser), int(BookBuildResult::BookNotWritten));
+    EXPECT_EQ(readFile(bookName), "old book");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory), {}), 2);
 }

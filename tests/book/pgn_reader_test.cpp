@@ -72,6 +72,11 @@ TEST(PgnReader, ReadsMovesThroughEveryKindOfNoise) {
         {"two results", "[Result \"1-0\"]\n[Result \"0-1\"]\n1. e4 e5\n", 2, {{{"e4", "e5"}, BLACK}}},
         {"unknown result last", "[Result \"1-0\"]\n[Result \"*\"]\n1. e4 e5\n", 2, {{{"e4", "e5"}, NONE}}},
         {"valueless tag", "[Broken]\n[Result  \"1/2-1/2\"]\n1. e4 e5\n", 2, {{{"e4", "e5"}, GameResult::Draw}}},
+        // A game set up from a FEN (even one without moves) gives nothing and leaves nothing
+        // behind; SetUp "0" is the standard start.
+        {"set-up games", "[SetUp \"1\"]\n" + tags("1-0") + "1. e4 e5 1-0\n[FEN \"4k3/8/8/8/8/8/8/4K3 w - - 0 1\"]\n*\n" +
+             tags("0-1") + "1. d4 d5 0-1\n[SetUp \"0\"]\n" + tags("1-0") + "1. c4 c5\n", 2,
+         {{{"d4", "d5"}, BLACK}, {{"c4", "c5"}, WHITE}}},
         // Over-long texts are cut: a tag value that starts like a result is then no result.
         {"huge move", tags("1-0") + "1. " + std::string(10000, 'N') + " e5\n", 2,
          {{{std::string(PGN_MOVE_TEXT_CHARS, 'N'), "e5"}, WHITE}}},
