@@ -24,11 +24,11 @@ public:
     bool quit = false;
     // UCI: a "bestmove" line is owed for a "go infinite" search.
     bool bestMoveOwed = false;
-    // Ponder state: the engine's SearchLimits fields of the same names are the truth; these
-    // three are only ever copied from engine->limits (setPonderEnabled for the switch; the
-    // XBoard front end takes `pondering` and the expected reply `ponderMove` from the engine).
+    // Ponder state: the engine's SearchLimits fields of the same names are the truth (a ponder
+    // search runs while engine->limits.pondering is set); these two are only ever copied from
+    // engine->limits (setPonderEnabled for the switch; the XBoard front end takes the expected
+    // reply `ponderMove` from the engine when it announces the engine's move).
     bool ponderEnabled = false;
-    bool pondering = false;
     int32_t movesToGo = 0;
     int32_t movesPerSession = 0;
     // A new game was asked for during a search; it starts when the search has ended.

@@ -102,7 +102,7 @@ void UciProtocol::commandSetOption(const char* text) {
         limitStrength = isTrue(value);
         applyStrength(strengthElo);
     } else if ((value = optionValue(name, "UCI_Chess960 "))) {
-        engine->position.chess960 = isTrue(value) ? 1 : 0;
+        engine->setChess960(isTrue(value));
     }
 }
 

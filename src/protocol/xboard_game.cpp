@@ -26,7 +26,7 @@ int32_t movesLeftAfter(int32_t movesToGo, int32_t perSession, int32_t played) {
 }  // namespace
 
 bool XboardProtocol::isExpectedReply(const char* line) const {
-    if (!host->pondering || host->ponderMove == noMove) return false;
+    if (!engine->limits.pondering || host->ponderMove == noMove) return false;
     char expected[8];
     formatMove(host->ponderMove, xboardCastling(engine->position.chess960), expected);
     // The whole word must agree, promotion piece included.
@@ -39,7 +39,6 @@ void XboardProtocol::commandMove(const char* line) {
         if (engine->limits.pondering && !analyzing && isExpectedReply(line)) {
             // A hit: the ponder search goes on as the search for the engine's move.
             moveLinesReceived++;
-            host->pondering = false;
             engine->limits.movesToGo = host->movesToGo;
             engine->ponderHit();
             return;
@@ -50,7 +49,6 @@ void XboardProtocol::commandMove(const char* line) {
         return;
     }
     moveLinesReceived++;
-    host->pondering = false;
     if (!engine->playMoveText(line)) return;
     if (analyzing) {
         nextSearch = NextSearch::Analysis;
@@ -91,15 +89,14 @@ void XboardProtocol::commandSetboard(const char* text) {
 
 void XboardProtocol::commandVariant(const char* text) {
     if (equals(text, "fischerandom"))
-        engine->position.chess960 = true;
+        engine->setChess960(true);
     else if (equals(text, "normal"))
-        engine->position.chess960 = false;
+        engine->setChess960(false);
 }
 
 void XboardProtocol::commandNew(const char*) {
     host->setPonderEnabled(false);
-    host->pondering = false;
-    host->ponderMove = noMove;
+    host->ponderMove = engine->limits.ponderMove;
     startNewGame();
     if (analyzing) modeBeforeAnalysis = engine->limits.mode;
     afterGameChange();
@@ -108,7 +105,7 @@ void XboardProtocol::commandNew(const char*) {
 void XboardProtocol::startNewGame() {
     host->newGame();
     // Chess960 lasts one game.
-    engine->position.chess960 = false;
+    engine->setChess960(false);
     moveLinesReceived = 0;
     firstGoSeen = false;
     force = false;
@@ -125,7 +122,9 @@ void XboardProtocol::commandForce(const char*) {
     if (!analyzing) engine->abortSearch();
 }
 
-void XboardProtocol::commandResult(const char*) { engine->abortSearch(); }
+// The game is over: any search ends, and an analysis ends as with "exit", so that the next
+// game is played, not analysed.
+void XboardProtocol::commandResult(const char* text) { commandExit(text); }
 
 void XboardProtocol::commandMoveNow(const char*) {
     // An analysis has no move to make.
@@ -173,7 +172,6 @@ void XboardProtocol::startSearch(NextSearch next) {
             // Set up as the engine's next search, which it becomes on a hit.
             takeColourToMove();
             engine->limits.movesToGo = host->movesToGo;
-            host->pondering = true;
             engine->think(true);
             return;
         case NextSearch::Analysis:

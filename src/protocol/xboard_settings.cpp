@@ -92,7 +92,7 @@ void XboardProtocol::commandEasy(const char*) {
     // The engine's own search moves now, as with "?".
     engine->stopSearch();
     host->setPonderEnabled(false);
-    host->ponderMove = noMove;
+    host->ponderMove = engine->limits.ponderMove;
 }
 
 void XboardProtocol::commandHard(const char*) { host->setPonderEnabled(true); }

@@ -104,6 +104,8 @@ public:
     int32_t playMoveList(const char* text);
     // Takes back the last move of the game; 0 when the game has none.
     int32_t undoLastMove();
+    // Chess960 or standard chess: Chess960 castling is read and written as king takes rook.
+    void setChess960(bool on);
     void growUndoStack();
 
     // Search.

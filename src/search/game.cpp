@@ -72,3 +72,5 @@ int32_t Engine::undoLastMove() {
     lastMove = gameHistoryCount > 0 ? gameHistory[gameHistoryCount - 1].move : noMove;
     return 1;
 }
+
+void Engine::setChess960(bool on) { position.chess960 = on; }

@@ -253,7 +253,7 @@ TEST(XboardConversation, APonderSearchEndsOnMoveNowForceRemoveAndResult) {
     EXPECT_EQ(xb.countLines("Illegal"), 0u);
 }
 
-TEST(XboardConversation, AnalysisFollowsTheGameAndExitRestoresTheTimeControl) {
+TEST(XboardConversation, AnalysisFollowsTheGameAndExitOrResultRestoresTheTimeControl) {
     XboardSession xb;
     xb.send({"new", "st 1", "post", "force", "analyze"});
     ASSERT_TRUE(xb.engine.waitForRegex(THINKING));
@@ -272,6 +272,11 @@ TEST(XboardConversation, AnalysisFollowsTheGameAndExitRestoresTheTimeControl) {
     EXPECT_EQ(xb.countLines("move "), 0u);
     // The game's own time control is back: one second per move.
     xb.engine.send("go");
+    EXPECT_FALSE(xb.waitMove(10).empty());
+    // "result" ends an analysis too: the next game is played, not analysed.
+    xb.send({"force", "analyze"});
+    ASSERT_TRUE(xb.engine.waitForRegex(THINKING));
+    xb.send({"result 1-0 {White resigns}", "new", "st 1", "e2e4"});
     EXPECT_FALSE(xb.waitMove(10).empty());
 }
 
