@@ -12,7 +12,7 @@ namespace {
 
 // Permissions of a new book before the user's umask, as any new file gets them.
 constexpr mode_t NEW_FILE_MODE = 0666;
-// Links followed to reach the book before the chain counts as a loop (the kernel's own bound).
+// Links followed to reach the book; one more makes the chain a loop (the kernel's own bound).
 constexpr int32_t MAX_LINK_HOPS = 40;
 
 // Little-endian output that remembers whether every write succeeded.
@@ -83,9 +83,10 @@ mode_t newFileMode() {
 // not exist yet, so the book is written through them. Empty for a chain that does not end.
 std::string followLinks(const char* fileName) {
     std::string path = fileName;
-    for (int32_t hop = 0; hop < MAX_LINK_HOPS; ++hop) {
+    for (int32_t hop = 0;; ++hop) {
         struct stat info;
         if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+        if (hop == MAX_LINK_HOPS) return "";
         char target[PATH_MAX];
         const ssize_t length = readlink(path.c_str(), target, sizeof target);
         if (length <= 0 || size_t(length) >= sizeof target) return "";
@@ -94,7 +95,6 @@ std::string followLinks(const char* fileName) {
         // A relative target is read from the link's own folder.
         path = link[0] == '/' || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
     }
-    return "";
 }
 
 // The mode the new book gets: an existing book keeps its own; false when the user may not

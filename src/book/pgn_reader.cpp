@@ -12,6 +12,9 @@ constexpr size_t PGN_READ_CHUNK = 1 << 16;
 
 bool isSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
+// A ";" comment, or a line that begins with "%" (an escape line): both run to the line feed.
+bool startsLineComment(char c, bool lineStart) { return c == ';' || (lineStart && c == '%'); }
+
 bool isResultToken(const char* token) {
     return std::strcmp(token, "1-0") == 0 || std::strcmp(token, "0-1") == 0 || std::strcmp(token, "1/2-1/2") == 0 ||
            std::strcmp(token, "*") == 0;
@@ -36,10 +39,11 @@ void PgnReader::feed(char c) {
     const bool lineStart = atLineStart;
     atLineStart = c == '\n';
     switch (state) {
-    case PgnState::BetweenGames: onBetweenGames(c); break;
+    case PgnState::BetweenGames: onBetweenGames(c, lineStart); break;
     case PgnState::Tag: onTag(c); break;
-    case PgnState::Variation:
-    case PgnState::Comment: onNested(c); break;
+    case PgnState::Variation: onVariation(c, lineStart); break;
+    case PgnState::Comment: onComment(c); break;
+    case PgnState::LineComment: onLineComment(c); break;
     case PgnState::MoveText: onMoveText(c, lineStart); break;
     case PgnState::SkipGame: onSkipGame(c, lineStart); break;
     }
@@ -47,13 +51,15 @@ void PgnReader::feed(char c) {
 
 void PgnReader::finish() { feed('\n'); }
 
-void PgnReader::onBetweenGames(char c) {
+void PgnReader::onBetweenGames(char c, bool lineStart) {
     if (c == '[') {
         enterTag();
+    } else if (startsLineComment(c, lineStart)) {
+        enterLineComment();
     } else if (c == '{') {
-        enterNested(PgnState::Comment);
+        enterComment();
     } else if (c == '(') {
-        enterNested(PgnState::Variation);
+        enterVariation();
     } else if (c >= '1' && c <= '9') {
         state = PgnState::MoveText;
         clearToken();
@@ -80,15 +86,29 @@ void PgnReader::onTag(char c) {
     }
 }
 
-void PgnReader::onNested(char c) {
-    const char open = state == PgnState::Comment ? '{' : '(';
-    const char close = state == PgnState::Comment ? '}' : ')';
-    if (c == open && nesting < INT32_MAX) {
-        ++nesting;
-    } else if (c == close && --nesting == 0) {
-        state = savedState;
-        movePhase = savedMovePhase;
+void PgnReader::onVariation(char c, bool lineStart) {
+    if (startsLineComment(c, lineStart)) {
+        enterLineComment();
+    } else if (c == '{') {
+        // A comment's parentheses are text: "1) Nf3" must not close the side line.
+        enterComment();
+    } else if (c == '(' && variationNesting < INT32_MAX) {
+        ++variationNesting;
+    } else if (c == ')' && --variationNesting == 0) {
+        state = variationReturn;
     }
+}
+
+void PgnReader::onComment(char c) {
+    if (c == '{' && commentNesting < INT32_MAX) {
+        ++commentNesting;
+    } else if (c == '}' && --commentNesting == 0) {
+        state = commentReturn;
+    }
+}
+
+void PgnReader::onLineComment(char c) {
+    if (c == '\n') state = lineCommentReturn;
 }
 
 void PgnReader::onMoveText(char c, bool lineStart) {
@@ -96,6 +116,13 @@ void PgnReader::onMoveText(char c, bool lineStart) {
     if (lineStart && c == '[') {
         endGame();
         enterTag();
+        return;
+    }
+    // A comment ends the token before it, as a blank does.
+    if (startsLineComment(c, lineStart)) {
+        endMoveToken();
+        clearToken();
+        enterLineComment();
         return;
     }
     switch (c) {
@@ -109,8 +136,8 @@ void PgnReader::onMoveText(char c, bool lineStart) {
             movePhase = blackMoveDue ? MovePhase::BlackMove : MovePhase::WhiteMove;
         clearToken();
         break;
-    case '{': enterNested(PgnState::Comment); break;
-    case '(': enterNested(PgnState::Variation); break;
+    case '{': enterComment(); break;
+    case '(': enterVariation(); break;
     default:
         if (isSeparator(c)) {
             endMoveToken();
@@ -122,9 +149,15 @@ void PgnReader::onMoveText(char c, bool lineStart) {
 }
 
 void PgnReader::onSkipGame(char c, bool lineStart) {
-    if (!lineStart || c != '[') return;
-    movePhase = MovePhase::NumberOrResult;
-    enterTag();
+    if (lineStart && c == '[') {
+        movePhase = MovePhase::NumberOrResult;
+        enterTag();
+    } else if (startsLineComment(c, lineStart)) {
+        enterLineComment();
+    } else if (c == '{') {
+        // A wrapped comment may begin a line with "[%clk ...]": that is no tag.
+        enterComment();
+    }
 }
 
 void PgnReader::enterTag() {
@@ -134,11 +167,21 @@ void PgnReader::enterTag() {
     clearToken();
 }
 
-void PgnReader::enterNested(PgnState nested) {
-    savedState = state;
-    savedMovePhase = movePhase;
-    nesting = 1;
-    state = nested;
+void PgnReader::enterVariation() {
+    variationReturn = state;
+    variationNesting = 1;
+    state = PgnState::Variation;
+}
+
+void PgnReader::enterComment() {
+    commentReturn = state;
+    commentNesting = 1;
+    state = PgnState::Comment;
+}
+
+void PgnReader::enterLineComment() {
+    lineCommentReturn = state;
+    state = PgnState::LineComment;
 }
 
 void PgnReader::appendToken(char c) {

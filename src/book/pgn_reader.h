@@ -29,17 +29,20 @@ public:
     virtual void addGame(const PgnGame& game) = 0;
 };
 
-enum class PgnState { BetweenGames, Tag, Variation, Comment, MoveText, SkipGame };
+enum class PgnState { BetweenGames, Tag, Variation, Comment, LineComment, MoveText, SkipGame };
 enum class TagPhase { Name, Value };
 enum class MovePhase { NumberOrResult, WhiteMove, BlackMove, SkipToken };
 
 // Reads tags (only the last "Result" of a game counts; a game with a "FEN" tag, or a "SetUp"
 // tag other than "0", gives nothing), move numbers (also "1..." after a comment, a variation
 // or an annotation), moves, "$n" annotations, brace comments and parenthesised variations
-// (both nested, both skipped) and result tokens. A game ends at its result token (also a
-// lone "*" after its tags) or, without one, at the next line that begins with "["; after
-// `depth` plies its record goes to the sink and the rest of the game is skipped. Games shorter
-// than `depth` plies give nothing. Every buffer is bounded, so any input is safe.
+// (both nested, both skipped; a brace comment inside a variation hides its parentheses),
+// rest-of-line comments (";" to the line feed) and escape lines (a line that begins with
+// "%"), and result tokens. A game ends at its result token (also a lone "*" after its tags)
+// or, without one, at the next line that begins with "[" outside any comment; after `depth`
+// plies its record goes to the sink and the rest of the game is skipped, its comments still
+// followed. Games shorter than `depth` plies give nothing. Every buffer is bounded, so any
+// input is safe.
 class PgnReader {
 public:
     // `depth` is clamped to 1..PGN_MAX_PLIES.
@@ -51,14 +54,18 @@ public:
     void finish();
 
 private:
-    void onBetweenGames(char c);
+    void onBetweenGames(char c, bool lineStart);
     void onTag(char c);
-    void onNested(char c);
+    void onVariation(char c, bool lineStart);
+    void onComment(char c);
+    void onLineComment(char c);
     void onMoveText(char c, bool lineStart);
     void onSkipGame(char c, bool lineStart);
 
     void enterTag();
-    void enterNested(PgnState nested);
+    void enterVariation();
+    void enterComment();
+    void enterLineComment();
     void appendToken(char c);
     void clearToken();
     void endTag();
@@ -71,10 +78,13 @@ private:
     PgnState state = PgnState::BetweenGames;
     TagPhase tagPhase = TagPhase::Name;
     MovePhase movePhase = MovePhase::NumberOrResult;
-    // A comment or variation returns to these when its last bracket closes.
-    PgnState savedState = PgnState::BetweenGames;
-    MovePhase savedMovePhase = MovePhase::NumberOrResult;
-    int32_t nesting = 0;
+    // The states that a variation, a brace comment and a rest-of-line comment return to; a
+    // comment may lie inside a variation, so each keeps its own (and its own nesting).
+    PgnState variationReturn = PgnState::BetweenGames;
+    PgnState commentReturn = PgnState::BetweenGames;
+    PgnState lineCommentReturn = PgnState::BetweenGames;
+    int32_t variationNesting = 0;
+    int32_t commentNesting = 0;
     // An annotation after White's move: the next move number ("1...") leads to Black's move.
     bool blackMoveDue = false;
     // The game has a FEN tag or a SetUp tag other than "0": it counts for nothing.

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,23 @@ std::string plainBook(const std::string& pgn, int32_t depth, int32_t minGames, i
     return std::string(bytes.bytes.begin(), bytes.bytes.end());
 }
 
+// Breaks every line longer than `width` at blanks, inside comments too, as PGN tools rewrap
+// what they pass on.
+std::string wrapLines(const std::string& pgn, size_t width) {
+    std::string wrapped, line, word;
+    std::istringstream lines(pgn);
+    while (std::getline(lines, line)) {
+        std::istringstream words(line);
+        std::string out;
+        while (words >> word) {
+            if (!out.empty() && out.size() + 1 + word.size() > width) wrapped += out + "\n", out.clear();
+            out += (out.empty() ? "" : " ") + word;
+        }
+        wrapped += out + "\n";
+    }
+    return wrapped;
+}
+
 class BookBuilderTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { initAttackTables(); }
@@ -269,6 +287,25 @@ TEST_F(BookBuilderTest, FastBuilderWritesThePlainBuildersBytes) {
     EXPECT_GT(truncated, 0);
 }
 
+TEST_F(BookBuilderTest, CommentsAndTheirLineBreaksChangeNoBook) {
+    randompgn::Random plainRandom(7), commentedRandom(7);
+    randompgn::Options plain, commented;
+    plain.noisePercent = commented.noisePercent = 0;
+    commented.clockComments = true;
+    std::string plainGames, export_;
+    for (int32_t games = 0; games < 300; ++games) {
+        randompgn::appendGame(plainGames, plainRandom, plain);
+        randompgn::appendGame(export_, commentedRandom, commented);
+    }
+    const std::string wrapped = wrapLines(export_, 75);
+    // The wrapping must put clock commands at line starts, where the fault once was.
+    ASSERT_NE(wrapped.find("\n[%clk"), std::string::npos);
+    const std::string book = build(plainGames, 8, 2);
+    EXPECT_GT(book.size(), 1000u);
+    EXPECT_EQ(build(export_, 8, 2), book);
+    EXPECT_EQ(build(wrapped, 8, 2), book);
+}
+
 TEST_F(BookBuilderTest, FailedWritesLeaveAnExistingBookAlone) {
     std::ofstream(bookName) << "old book";
     std::ofstream(pgnName) << game("1-0", "1. e4 e5 2. Nf3 Nc6 3. Bb5");
@@ -292,7 +329,9 @@ TEST_F(BookBuilderTest, FailedWritesLeaveAnExistingBookAlone) {
                       if (geteuid() == 0 && (setgid(nobody) != 0 || setuid(nobody) != 0)) _exit(CHILD_FAILED);
                   },
                   0444}};
+    // The child may run as another user: it must read the games whatever the umask.
     ASSERT_EQ(chmod(directory.c_str(), 0777), 0);
+    ASSERT_EQ(chmod(pgnName.c_str(), 0644), 0);
     for (const auto& c : cases) {
         ASSERT_EQ(chmod(bookName.c_str(), c.bookMode), 0);
         EXPECT_EQ(buildInChild(c.restrict), int(BookBuildResult::BookNotWritten)) << c.name;
@@ -322,5 +361,18 @@ TEST_F(BookBuilderTest, ReplacingABookKeepsItsModeAndWritesThroughLinks) {
         EXPECT_EQ(build(pgn, 2, 1), book) << targetExists;
         EXPECT_TRUE(std::filesystem::is_symlink(bookName));
         EXPECT_EQ(readFile(target), book);
+    }
+    // As the kernel does, a chain of 40 links is followed and one of 41 is refused.
+    std::filesystem::remove(target);
+    std::string chain = target;
+    for (int32_t links = 1; links <= 41; ++links) {
+        const std::string link = directory + "/link" + std::to_string(links);
+        std::filesystem::create_symlink(chain, link);
+        chain = link;
+    }
+    for (const auto& [links, expected] : {std::pair{41, BookBuildResult::BookNotWritten}, {40, BookBuildResult::Built}}) {
+        const std::string name = directory + "/link" + std::to_string(links);
+        EXPECT_EQ(buildOpeningBook(pgnName.c_str(), name.c_str(), 2, 1), expected) << links;
+        EXPECT_EQ(readFile(target), expected == BookBuildResult::Built ? book : "") << links;
     }
 }

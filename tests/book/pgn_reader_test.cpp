@@ -57,8 +57,25 @@ TEST(PgnReader, ReadsMovesThroughEveryKindOfNoise) {
          {{{"e4!", "e5?!", "Bc4", "Nc6", "Qh5", "Nf6??", "Qxf7#"}, NONE}}},
         {"short game gives nothing", tags("1-0") + "1. e4 e5 1-0\n" + tags("0-1") + "1. d4 d5 2. c4 0-1\n", 3,
          {{{"d4", "d5", "c4"}, BLACK}}},
-        {"rest of a complete game skipped", tags("1-0") + "1. e4 e5 2. Nf3 {unclosed\n" + tags("0-1") + "1. d4 d5\n", 2,
+        {"rest of a complete game skipped", tags("1-0") + "1. e4 e5 2. Nf3 {c}\n" + tags("0-1") + "1. d4 d5\n", 2,
          {{{"e4", "e5"}, WHITE}, {{"d4", "d5"}, BLACK}}},
+        // A comment runs to its closing brace, in the skipped rest of a game too.
+        {"unclosed comment in the rest", tags("1-0") + "1. e4 e5 2. Nf3 {unclosed\n" + tags("0-1") + "1. d4 d5\n", 2,
+         {{{"e4", "e5"}, WHITE}}},
+        {"wrapped comment begins a line with [", tags("1-0") +
+             "1. d4 { [%eval 0.2] } 1... d5 { [%clk 0:03:00] } 2. c4\n{ [%clk 0:02:58] } 2... e6 { [%eval\n0.3] } "
+             "3. Nf3 { [%eval 0.3]\n[%clk 0:02:50] } 4. Nc3 Nc6 5. e3 Be7 1-0\n" + tags("0-1") + "1. e4 e5 2. Nf3 c5\n",
+         4, {{{"d4", "d5", "c4", "e6"}, WHITE}, {{"e4", "e5", "Nf3", "c5"}, BLACK}}},
+        {"parentheses in a comment in a side line", tags("1-0") + "1. e4 e5 (1... c5 { Plans: 1) Nf3 2) d4 } 2. Nf3) "
+             "2. Nf3 Nc6 1-0\n", 4, {{{"e4", "e5", "Nf3", "Nc6"}, WHITE}}},
+        // ";" runs to the line feed and a line that begins with "%" is skipped, wherever the
+        // reader is outside tags and brace comments; inside those both are text.
+        {"rest-of-line comment", tags("0-1") + "1. e4 e5 ; the usual 1. d4 d5 is also fine\n2. Nf3 Nc6 0-1\n", 4,
+         {{{"e4", "e5", "Nf3", "Nc6"}, BLACK}}},
+        {"escape line", "% exported 1. d4 d5 1-0\n" + tags("1-0") + "1. e4 e5 1-0\n", 2, {{{"e4", "e5"}, WHITE}}},
+        {"rest-of-line comments everywhere", "; [Result \"1-0\"]\n[Event \"a;b\"]\n[Result \"0-1\"]\n1. e4;x\n"
+             "e5 (1... c5 ; 2. d4)\n%)\n) 2. Nf3 {a; b} Nc6 3. Bb5 ; {\n% {\n" + tags("1-0") + "1. d4 d5 2. c4 c5\n", 4,
+         {{{"e4", "e5", "Nf3", "Nc6"}, BLACK}, {{"d4", "d5", "c4", "c5"}, WHITE}}},
         {"last line without line feed", tags("1-0") + "1. e4 e5", 2, {{{"e4", "e5"}, WHITE}}},
         {"empty input", "", 1, {}},
         {"tags only", tags("1-0") + tags("0-1"), 1, {}},

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "board/movegen.h"
@@ -18,6 +19,9 @@ struct Options {
     int32_t divergePercent = 40;
     // Percent chance per game of noisy move texts.
     int32_t noisePercent = 20;
+    // As a site exports games: the whole move text on one line, a clock and evaluation comment
+    // after every move, and Black's moves numbered ("1...") after White's comment.
+    bool clockComments = false;
 };
 
 // A small deterministic generator (xorshift), so a seed always gives the same collection.
@@ -64,8 +68,18 @@ inline void appendGame(std::string& out, Random& random, const Options& options)
         UndoRecord undo;
         position.doMove(move, undo);
         if (isInCheck(position)) text += countLegalMoves(position) == 0 ? "#" : "+";
-        if (ply % 2 == 0) out += std::to_string(ply / 2 + 1) + ". ";
-        out += text + (ply % 8 == 7 ? "\n" : " ");
+        if (ply % 2 == 0 || options.clockComments) out += std::to_string(ply / 2 + 1) + (ply % 2 ? "... " : ". ");
+        out += text;
+        if (options.clockComments) {
+            // Drawn from the ply, not the generator, so the games stay those of the plain export.
+            char comment[64];
+            const int32_t secondsLeft = 600 - ply;
+            std::snprintf(comment, sizeof comment, " { [%%eval 0.%d] [%%clk 0:%02d:%02d] } ", ply * 37 % 100,
+                          secondsLeft / 60, secondsLeft % 60);
+            out += comment;
+        } else {
+            out += ply % 8 == 7 ? "\n" : " ";
+        }
     }
     out += result + "\n\n";
 }
