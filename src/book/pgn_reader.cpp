@@ -52,12 +52,9 @@ void PgnReader::feed(char c) {
 void PgnReader::finish() { feed('\n'); }
 
 void PgnReader::onBetweenGames(char c, bool lineStart) {
+    if (enterCommentAt(c, lineStart)) return;
     if (c == '[') {
         enterTag();
-    } else if (startsLineComment(c, lineStart)) {
-        enterLineComment();
-    } else if (c == '{') {
-        enterComment();
     } else if (c == '(') {
         enterVariation();
     } else if (c >= '1' && c <= '9') {
@@ -87,12 +84,9 @@ void PgnReader::onTag(char c) {
 }
 
 void PgnReader::onVariation(char c, bool lineStart) {
-    if (startsLineComment(c, lineStart)) {
-        enterLineComment();
-    } else if (c == '{') {
-        // A comment's parentheses are text: "1) Nf3" must not close the side line.
-        enterComment();
-    } else if (c == '(' && variationNesting < INT32_MAX) {
+    // A comment's parentheses are text: "1) Nf3" must not close the side line.
+    if (enterCommentAt(c, lineStart)) return;
+    if (c == '(' && variationNesting < INT32_MAX) {
         ++variationNesting;
     } else if (c == ')' && --variationNesting == 0) {
         state = variationReturn;
@@ -149,14 +143,11 @@ void PgnReader::onMoveText(char c, bool lineStart) {
 }
 
 void PgnReader::onSkipGame(char c, bool lineStart) {
+    // A wrapped comment may begin a line with "[%clk ...]": that is no tag.
+    if (enterCommentAt(c, lineStart)) return;
     if (lineStart && c == '[') {
         movePhase = MovePhase::NumberOrResult;
         enterTag();
-    } else if (startsLineComment(c, lineStart)) {
-        enterLineComment();
-    } else if (c == '{') {
-        // A wrapped comment may begin a line with "[%clk ...]": that is no tag.
-        enterComment();
     }
 }
 
@@ -182,6 +173,17 @@ void PgnReader::enterComment() {
 void PgnReader::enterLineComment() {
     lineCommentReturn = state;
     state = PgnState::LineComment;
+}
+
+bool PgnReader::enterCommentAt(char c, bool lineStart) {
+    if (startsLineComment(c, lineStart)) {
+        enterLineComment();
+    } else if (c == '{') {
+        enterComment();
+    } else {
+        return false;
+    }
+    return true;
 }
 
 void PgnReader::appendToken(char c) {

@@ -66,6 +66,8 @@ private:
     void enterVariation();
     void enterComment();
     void enterLineComment();
+    // A brace or rest-of-line comment that begins at `c` is entered: true when one does.
+    bool enterCommentAt(char c, bool lineStart);
     void appendToken(char c);
     void clearToken();
     void endTag();

@@ -71,11 +71,9 @@ inline void appendGame(std::string& out, Random& random, const Options& options)
         if (ply % 2 == 0 || options.clockComments) out += std::to_string(ply / 2 + 1) + (ply % 2 ? "... " : ". ");
         out += text;
         if (options.clockComments) {
-            // Drawn from the ply, not the generator, so the games stay those of the plain export.
+            // From the ply, not the generator, so the games stay those of the plain export.
             char comment[64];
-            const int32_t secondsLeft = 600 - ply;
-            std::snprintf(comment, sizeof comment, " { [%%eval 0.%d] [%%clk 0:%02d:%02d] } ", ply * 37 % 100,
-                          secondsLeft / 60, secondsLeft % 60);
+            std::snprintf(comment, sizeof comment, " { [%%eval 0.%d] [%%clk 0:09:%02d] } ", ply * 37 % 100, 59 - ply % 60);
             out += comment;
         } else {
             out += ply % 8 == 7 ? "\n" : " ";
